@@ -1,0 +1,17 @@
+# foliant_add_test(NAME name SOURCES ... LIBS ...): one GoogleTest executable per layer,
+# each test case registered with CTest.
+include(GoogleTest)
+
+function(foliant_add_test)
+    cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+    add_executable(${T_NAME} ${T_SOURCES})
+    foliant_warnings(${T_NAME})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    target_compile_definitions(${T_NAME} PRIVATE
+        FOLIANT_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+        FOLIANT_BINARY_DIR="${PROJECT_BINARY_DIR}")
+    gtest_discover_tests(${T_NAME}
+        DISCOVERY_MODE PRE_TEST
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()
