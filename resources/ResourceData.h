@@ -1,0 +1,32 @@
+#pragma once
+
+// Layout of the tables the resource compiler generates at build time. Internal to the library.
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace foliant::resources::detail {
+
+struct StringEntry {
+    int id;
+    std::string_view text;
+};
+
+// A picture is known by a number (bitmaps) or by a name (image list, arrows); the other
+// field is 0 or empty.
+struct PictureEntry {
+    int id;
+    std::string_view name;
+    const std::uint8_t* bytes;
+    std::size_t size;
+};
+
+// Sorted by id, ids unique.
+extern const StringEntry kStringTable[];
+extern const std::size_t kStringTableSize;
+
+extern const PictureEntry kPictureTable[];
+extern const std::size_t kPictureTableSize;
+
+} // namespace foliant::resources::detail
