@@ -17,7 +17,6 @@
 #include <QRadialGradient>
 
 #include <cstdio>
-#include <functional>
 #include <vector>
 
 namespace {
@@ -96,8 +95,8 @@ public:
         DrawDesk();
         y_ = kPageTop + 6;
         DrawPageHeader();
-        for (std::size_t g = 0; g < kGroups.size(); ++g) {
-            DrawGroup(kGroups[g], g);
+        for (const Group& group : kGroups) {
+            DrawGroup(group);
         }
         DrawReportFooter();
         DrawPageFooter();
@@ -229,16 +228,17 @@ private:
                         kRight - kLeft + (look_.groupFrame.isValid() ? -1 : 1), height,
                         look_.groupBand);
         }
+        const int indent = look_.groupFrame.isValid() ? 2 : 0; // keep clear of the box
         if (withTotals) {
-            Cells(top, height, group.name, group.orders, group.amount, bold, 0,
+            Cells(top, height, group.name, group.orders, group.amount, bold, indent,
                   look_.groupNameText);
         } else {
-            Text(kLeft + 1, kRight, top, height, Qt::AlignLeft, group.name, bold,
+            Text(kLeft + 1 + indent, kRight, top, height, Qt::AlignLeft, group.name, bold,
                  look_.groupNameText);
         }
     }
 
-    void DrawGroup(const Group& group, std::size_t index) {
+    void DrawGroup(const Group& group) {
         const QFont regular = MakeFont(look_.serif, TextPixels(), false);
         const QFont bold = MakeFont(look_.serif, TextPixels(), true);
         const int h = look_.rowHeight;
@@ -311,7 +311,6 @@ private:
             Frame(QRect(kLeft, groupTop, kRight - kLeft + 1, y_ - groupTop + 1), look_.groupFrame);
             y_ += 1;
         }
-        (void)index;
         y_ += look_.groupGap;
     }
 
