@@ -70,8 +70,9 @@ public:
         return *this;
     }
     Statement& Bind(int index, std::string_view text) {
-        Check(sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()),
-                                SQLITE_TRANSIENT));
+        // Never a null pointer: that would bind NULL, and "" is a name (the default value's).
+        Check(sqlite3_bind_text(stmt_, index, text.empty() ? "" : text.data(),
+                                static_cast<int>(text.size()), SQLITE_TRANSIENT));
         return *this;
     }
     Statement& BindBlob(int index, const BYTE* data, DWORD size) {
@@ -151,7 +152,7 @@ int WaitWhileBusy(void*, int attempts) {
 
 const char* kSchema = R"sql(
 CREATE TABLE keys(
-    id INTEGER PRIMARY KEY,
+    id INTEGER PRIMARY KEY AUTOINCREMENT, -- never reused: a deleted key stays deleted
     parent INTEGER NOT NULL,
     name TEXT NOT NULL,
     fold TEXT NOT NULL,
