@@ -329,6 +329,29 @@ LONG RegDeleteKeyA(HKEY hKey, const char* lpSubKey) {
     });
 }
 
+LONG RegDeleteTreeA(HKEY hKey, const char* lpSubKey) {
+    auto target = Resolve(hKey);
+    if (!target) {
+        return ERROR_INVALID_HANDLE;
+    }
+    std::vector<std::string_view> parts;
+    if (LONG rc = SplitPath(lpSubKey, parts); rc != ERROR_SUCCESS) {
+        return rc;
+    }
+    return detail::Transact(target->open.file, Mode::Write, [&](Transaction& tx) {
+        KeyId key = KeyOf(tx, *target);
+        for (auto part : parts) {
+            auto child = tx.FindChild(key, part);
+            if (!child) {
+                return ERROR_FILE_NOT_FOUND;
+            }
+            key = *child;
+        }
+        tx.RemoveTree(key, parts.empty());
+        return ERROR_SUCCESS;
+    });
+}
+
 LONG RegDeleteValueA(HKEY hKey, const char* lpValueName) {
     auto target = Resolve(hKey);
     if (!target) {

@@ -38,6 +38,8 @@ LONG CodeOf(int sqliteResult) {
         return ERROR_CANTOPEN;
     case SQLITE_NOMEM:
         return ERROR_NOT_ENOUGH_MEMORY;
+    case SQLITE_TOOBIG:
+        return ERROR_INVALID_PARAMETER;
     case SQLITE_FULL:
         return 112; // not enough space on the disk
     case SQLITE_IOERR:
@@ -465,6 +467,19 @@ void Transaction::RemoveKey(KeyId key) {
     values.Bind(1, key).Run();
     Statement self(db_, "DELETE FROM keys WHERE id = ?1");
     self.Bind(1, key).Run();
+}
+
+void Transaction::RemoveTree(KeyId key, bool keepKey) {
+    const char* tree = "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL SELECT keys.id FROM keys "
+                       "JOIN tree ON keys.parent = tree.id) ";
+    Statement values(db_, (std::string(tree) + "DELETE FROM vals WHERE key IN tree").c_str());
+    values.Bind(1, key).Run();
+    Statement keys(db_,
+                   (std::string(tree) + "DELETE FROM keys WHERE id IN tree AND id <> ?2").c_str());
+    keys.Bind(1, key).Bind(2, keepKey ? key : KeyId{-1}).Run();
+    if (keepKey) {
+        Touch(key);
+    }
 }
 
 std::optional<StoredValue> Transaction::FindValue(KeyId key, std::string_view name) {

@@ -54,6 +54,9 @@ public:
     KeyId AddChild(KeyId parent, std::string_view name, std::string_view className);
     bool HasChildren(KeyId key);
     void RemoveKey(KeyId key);
+    // Removes every key below key and all their values, and key itself unless keepKey (then
+    // only its values go).
+    void RemoveTree(KeyId key, bool keepKey);
     std::optional<StoredValue> FindValue(KeyId key, std::string_view name);
     void PutValue(KeyId key, std::string_view name, DWORD type, const BYTE* data, DWORD size);
     bool RemoveValue(KeyId key, std::string_view name);

@@ -133,6 +133,10 @@ LONG RegSetValueExA(HKEY hKey, const char* lpValueName, DWORD Reserved, DWORD dw
 // lpSubKey "" deletes hKey itself; a predefined root cannot be deleted.
 LONG RegDeleteKeyA(HKEY hKey, const char* lpSubKey);
 
+// Deletes lpSubKey under hKey with all its subkeys and values, in one transaction. With
+// lpSubKey null or "" the key hKey stays and loses its subkeys and values.
+LONG RegDeleteTreeA(HKEY hKey, const char* lpSubKey);
+
 // Deletes one value of the key. Needs KEY_SET_VALUE.
 LONG RegDeleteValueA(HKEY hKey, const char* lpValueName);
 

@@ -195,6 +195,31 @@ TEST_F(WinReg, DeletingKeysAndValues) {
     EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, ""), ERROR_ACCESS_DENIED);
 }
 
+TEST_F(WinReg, DeletingATreeTakesEverythingBelowInOneCall) {
+    RegCloseKey(Create(HKEY_CLASSES_ROOT, "CLSID\\{1}\\InprocServer32"));
+    HKEY clsid = Create(HKEY_CLASSES_ROOT, "CLSID\\{1}");
+    Set(clsid, "", REG_SZ, BytesOf("class"));
+    RegCloseKey(Create(HKEY_CLASSES_ROOT, "CLSID\\{2}"));
+    EXPECT_EQ(RegDeleteTreeA(HKEY_CLASSES_ROOT, "clsid\\{1}"), ERROR_SUCCESS);
+    HKEY key = 0;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID\\{1}", 0, KEY_READ, &key),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegQueryValueExA(clsid, "", nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
+    RegCloseKey(clsid);
+    EXPECT_EQ(RegDeleteTreeA(HKEY_CLASSES_ROOT, "CLSID\\{1}"), ERROR_FILE_NOT_FOUND);
+
+    // With no subkey the key itself stays, emptied.
+    HKEY parent = Create(HKEY_CLASSES_ROOT, "CLSID");
+    Set(parent, "v", REG_SZ, BytesOf("x"));
+    EXPECT_EQ(RegDeleteTreeA(parent, nullptr), ERROR_SUCCESS);
+    DWORD subKeys = 9, values = 9;
+    EXPECT_EQ(RegQueryInfoKeyA(parent, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
+                               &values, nullptr, nullptr, nullptr, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(subKeys + values, 0u);
+    RegCloseKey(parent);
+}
+
 TEST_F(WinReg, EnumerationOrderAndKeyInfo) {
     HKEY key = Create(HKEY_CURRENT_USER, "Enum");
     for (const char* sub : {"beta", "Alpha", "_under", "gamma"}) {
@@ -316,18 +341,30 @@ TEST_F(WinReg, AStoreFileThatIsNotAStoreIsReportedCorruptAndLeftAlone) {
               ERROR_BADDB);
 }
 
-TEST_F(WinReg, AStoreThatCannotBeCreatedIsAccessDenied) {
+TEST_F(WinReg, AStoreThatCannotBeCreatedFailsAndCreatesNothing) {
+    HKEY key = 0;
+    auto create = [&] {
+        return RegCreateKeyExA(HKEY_CURRENT_USER, "A", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                               nullptr);
+    };
+    // The store's folder would have to be inside a plain file.
+    const auto file = registry.Folder() / "plain-file";
+    std::ofstream(file) << "x";
+    ::setenv("FOLIANT_REGISTRY_DIR", (file / "inner").c_str(), 1);
+    EXPECT_EQ(create(), ERROR_BAD_PATHNAME);
+    EXPECT_EQ(key, 0u);
+
+    // A folder the user may not write to (root may write anywhere, so only checked for others).
     const auto blocked = registry.Folder() / "blocked";
     std::filesystem::create_directory(blocked);
     std::filesystem::permissions(blocked, std::filesystem::perms::owner_read |
                                               std::filesystem::perms::owner_exec);
     ::setenv("FOLIANT_REGISTRY_DIR", (blocked / "inner").c_str(), 1);
-    HKEY key = 0;
-    const LONG rc = RegCreateKeyExA(HKEY_CURRENT_USER, "A", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                    &key, nullptr);
+    const LONG rc = create();
     std::filesystem::permissions(blocked, std::filesystem::perms::owner_all);
-    if (::geteuid() != 0) { // root may write anywhere
+    if (::geteuid() != 0) {
         EXPECT_EQ(rc, ERROR_ACCESS_DENIED);
+        EXPECT_FALSE(std::filesystem::exists(blocked / "inner"));
     }
 }
 
