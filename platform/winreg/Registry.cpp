@@ -219,6 +219,7 @@ LONG RegCreateKeyExA(HKEY hKey, const char* lpSubKey, DWORD /*Reserved*/, const 
     KeyId found = 0;
     DWORD disposition = REG_OPENED_EXISTING_KEY;
     LONG rc = detail::Transact(target->open.file, Mode::Write, [&](Transaction& tx) {
+        disposition = REG_OPENED_EXISTING_KEY;
         KeyId key = KeyOf(tx, *target);
         for (auto part : parts) {
             if (auto child = tx.FindChild(key, part)) {

@@ -2,12 +2,14 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <map>
 #include <mutex>
 #include <new>
+#include <pthread.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <thread>
@@ -232,14 +234,14 @@ LONG MakeFolders(const std::string& file) {
 }
 
 // Open connections by file, kept for the life of the process. A connection is dropped when its
-// file was removed or replaced, and a forked child never uses its parent's connections.
+// file was removed or replaced. They are all closed before the process forks, so that a child
+// never shares its parent's connections (SQLite's locks would not hold between the two).
 class Connections {
 public:
+    Connections() { ::pthread_atfork(&BeforeFork, &AfterFork, &AfterFork); }
     ~Connections() {
         if (pid_ == ::getpid()) {
-            for (auto& [file, c] : open_) {
-                sqlite3_close_v2(c.db);
-            }
+            CloseAll();
         }
     }
 
@@ -291,6 +293,16 @@ public:
     }
 
 private:
+    static void BeforeFork();
+    static void AfterFork();
+
+    void CloseAll() {
+        for (auto& [file, c] : open_) {
+            sqlite3_close_v2(c.db);
+        }
+        open_.clear();
+    }
+
     struct Open {
         sqlite3* db;
         dev_t device;
@@ -303,6 +315,18 @@ private:
 Connections& TheConnections() {
     static Connections connections;
     return connections;
+}
+
+// Waits for a call in progress in another thread, then closes everything; both processes
+// reopen what they need on their next call.
+void Connections::BeforeFork() {
+    Connections& c = TheConnections();
+    c.mutex.lock();
+    c.CloseAll();
+}
+
+void Connections::AfterFork() {
+    TheConnections().mutex.unlock();
 }
 
 LONG RunIn(sqlite3* db, Mode mode, const std::function<LONG(Transaction&)>& body) {
@@ -388,7 +412,10 @@ std::string Fold(std::string_view name) {
     return folded;
 }
 
-LONG Transact(const std::string& file, Mode mode, const std::function<LONG(Transaction&)>& body) {
+namespace {
+
+LONG TransactOnce(const std::string& file, Mode mode,
+                  const std::function<LONG(Transaction&)>& body) {
     Connections& connections = TheConnections();
     std::lock_guard lock(connections.mutex);
     try {
@@ -417,6 +444,23 @@ LONG Transact(const std::string& file, Mode mode, const std::function<LONG(Trans
         return failure.code;
     } catch (const std::bad_alloc&) {
         return ERROR_NOT_ENOUGH_MEMORY;
+    }
+}
+
+} // namespace
+
+LONG Transact(const std::string& file, Mode mode, const std::function<LONG(Transaction&)>& body) {
+    // SQLite answers "busy" without waiting where waiting could deadlock: while two processes
+    // create the same store at once, or switch it to WAL. The whole call is then tried again
+    // (its body holds no state between attempts) until the store is free or time runs out.
+    using namespace std::chrono;
+    const auto deadline = steady_clock::now() + seconds(15);
+    for (int attempt = 1;; ++attempt) {
+        const LONG rc = TransactOnce(file, mode, body);
+        if (rc != ERROR_BUSY || steady_clock::now() >= deadline) {
+            return rc;
+        }
+        std::this_thread::sleep_for(milliseconds(std::min(attempt, 10)));
     }
 }
 

@@ -74,7 +74,7 @@ enum class Mode { Read, Write };
 // Runs body as one transaction of the store in file. A read of a store that does not exist yet
 // sees an empty store; a write creates the file and its folder. The body's nonzero result, or a
 // Failure it throws, undoes the transaction. Calls are serialised within the process; other
-// processes are waited for (up to several seconds, then 170).
+// processes are waited for (up to about fifteen seconds, then 170).
 LONG Transact(const std::string& file, Mode mode, const std::function<LONG(Transaction&)>& body);
 
 // The store file of a root's scope; "" for anything but a predefined root.
