@@ -71,6 +71,38 @@ std::string ReadText(HKEY key, const std::string& name) {
     return text;
 }
 
+std::string NameFor(int writer, int i) {
+    return "w" + std::to_string(writer) + "-" + std::to_string(i);
+}
+
+// Writes count values as writer; 0 when every write succeeded.
+int WriteMany(int writer, int count) {
+    for (int i = 0; i < count; ++i) {
+        const std::string text = TextFor(writer, i);
+        if (WriteOne(NameFor(writer, i), text.c_str(), static_cast<DWORD>(text.size() + 1),
+                     REG_SZ) != ERROR_SUCCESS) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+// How many of the values written by writers 0 .. writers-1 are missing or different.
+int WrongValues(int writers, int count) {
+    HKEY key = 0;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return writers * count;
+    }
+    int wrong = 0;
+    for (int writer = 0; writer < writers; ++writer) {
+        for (int i = 0; i < count; ++i) {
+            wrong += ReadText(key, NameFor(writer, i)) != TextFor(writer, i) + '\0';
+        }
+    }
+    RegCloseKey(key);
+    return wrong;
+}
+
 TEST(RegistryStoreProcesses, TwoProcessesWritingAtOnceLoseNothing) {
     foliant::testing::TempRegistry registry;
     // Both writers start together: each waits for one byte on the pipe.
@@ -84,14 +116,7 @@ TEST(RegistryStoreProcesses, TwoProcessesWritingAtOnceLoseNothing) {
             if (::read(go[0], &start, 1) != 1) {
                 return 2;
             }
-            for (int i = 0; i < 1000; ++i) {
-                const std::string text = TextFor(writer, i);
-                if (WriteOne("w" + std::to_string(writer) + "-" + std::to_string(i), text.c_str(),
-                             static_cast<DWORD>(text.size() + 1), REG_SZ) != ERROR_SUCCESS) {
-                    return 1;
-                }
-            }
-            return 0;
+            return WriteMany(writer, 1000);
         }));
     }
     ::close(go[0]);
@@ -109,15 +134,17 @@ TEST(RegistryStoreProcesses, TwoProcessesWritingAtOnceLoseNothing) {
                                nullptr, nullptr, nullptr, nullptr),
               ERROR_SUCCESS);
     EXPECT_EQ(values, 2000u);
-    int wrong = 0;
-    for (int writer = 0; writer < 2; ++writer) {
-        for (int i = 0; i < 1000; ++i) {
-            const std::string name = "w" + std::to_string(writer) + "-" + std::to_string(i);
-            wrong += ReadText(key, name) != TextFor(writer, i) + '\0';
-        }
-    }
-    EXPECT_EQ(wrong, 0);
     RegCloseKey(key);
+    EXPECT_EQ(WrongValues(2, 1000), 0);
+}
+
+TEST(RegistryStoreProcesses, AProcessForkedWhileTheStoreIsOpenWritesAlongsideItsParent) {
+    foliant::testing::TempRegistry registry;
+    ASSERT_EQ(WriteMany(0, 1), 0) << "the parent has the store open when it forks";
+    const pid_t child = Spawn([] { return WriteMany(1, 500); });
+    EXPECT_EQ(WriteMany(0, 500), 0);
+    EXPECT_EQ(ExitCodeOf(child), 0);
+    EXPECT_EQ(WrongValues(2, 500), 0);
 }
 
 // Each value is 16 KiB of one byte, so a torn write would show as mixed bytes or a short value.
