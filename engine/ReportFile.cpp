@@ -5,6 +5,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -243,6 +246,9 @@ template <typename F> auto Apply(const std::string& where, F&& f) {
         std::string why = e.Description();
         if (!why.empty() && why.back() == '.') {
             why.pop_back();
+        }
+        if (!why.empty()) {
+            why[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(why[0])));
         }
         Bad(where + ": " + why);
     }
