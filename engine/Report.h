@@ -316,7 +316,6 @@ public:
     }
 
 private:
-    friend class ReportFileReader;
     Report() = default;
     std::shared_ptr<Area> MakeArea(foliant::engine::AreaKind kind, std::shared_ptr<Group> group);
     void Renumber();

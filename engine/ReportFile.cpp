@@ -289,12 +289,6 @@ std::shared_ptr<Report> ReadReport(const Json& doc, const std::string& path) {
     });
     const auto style = Integer(doc, "style", "the report", 0, 9);
     report->ApplyLayoutStyle(static_cast<int>(style));
-    const std::string formula = Text(doc, "selectionFormula", "the report");
-    Apply("the record selection formula", [&] {
-        report->SetSelectionFormulaText(formula);
-        return 0;
-    });
-
     // Definitions.
     const Json& formulas = Array(doc, "formulas", "the report");
     for (std::size_t i = 0; i < formulas.size(); ++i) {
@@ -328,6 +322,13 @@ std::shared_ptr<Report> ReadReport(const Json& doc, const std::string& path) {
         const auto op = static_cast<SummaryOperation>(Integer(totals[i], "operation", w, 0, 18));
         Apply(w, [&] { return report->AddRunningTotalField(name, field, op); });
     }
+
+    // The selection formula is checked against the report's fields, so it comes after them.
+    const std::string formula = Text(doc, "selectionFormula", "the report");
+    Apply("the record selection formula", [&] {
+        report->SetSelectionFormulaText(formula);
+        return 0;
+    });
 
     // Groups, outermost first.
     const Json& groups = Array(doc, "groups", "the report");
