@@ -317,7 +317,11 @@ std::shared_ptr<Area> FieldDefinition::GetSummaryArea() const {
     if (kind_ != FieldKind::Summary) {
         NotA("a summary");
     }
-    return area_;
+    auto area = area_.lock();
+    if (!area) {
+        throw EngineError("The area of the summary " + name_ + " no longer exists.");
+    }
+    return area;
 }
 
 std::shared_ptr<FieldDefinition> FieldDefinition::GetSecondSummarizedField() const {

@@ -112,7 +112,7 @@ private:
     std::shared_ptr<FieldDefinition> second_;
     SummaryOperation operation_ = SummaryOperation::Sum;
     int number_ = 0;
-    std::shared_ptr<Area> area_;
+    std::weak_ptr<Area> area_; // weak: the area holds objects that show this summary
     std::weak_ptr<Group> group_;
 };
 
