@@ -306,6 +306,10 @@ TEST_F(ReportFileTest, ForeignDamagedAndNewerFilesAreRefused) {
     EXPECT_EQ(LoadError("[1, 2, 3]"),
               Problem("the file is not a Foliant report (it holds JSON, but not a report "
                       "object)"));
+    // Deeply nested JSON is read without exhausting the stack.
+    EXPECT_EQ(LoadError(std::string(200000, '[') + std::string(200000, ']')),
+              Problem("the file is not a Foliant report (it holds JSON, but not a report "
+                      "object)"));
     EXPECT_EQ(LoadError(R"({"name": "x"})"),
               Problem("the file is not a Foliant report (it has no \"format\")"));
     EXPECT_EQ(LoadError(R"({"format": "spreadsheet", "version": 1})"),
