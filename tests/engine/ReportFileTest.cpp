@@ -300,6 +300,24 @@ TEST_F(ReportFileTest, TruncatedFilesAreRefusedWherePossiblyCut) {
     EXPECT_EQ(LoadError(""), Problem("the file is empty"));
 }
 
+TEST_F(ReportFileTest, DamagedBytesGiveAReportOrAnErrorNeverACrash) {
+    BuildFullReport(database)->SaveToFile(reportPath, 0);
+    const std::string whole = test::ReadBytes(reportPath);
+    int refused = 0;
+    // Overwrite single bytes all through the file with characters that change its meaning.
+    const std::string replacements("x9-{}[]\",:\0\xff", 12);
+    for (std::size_t at = 0; at < whole.size(); at += 17) {
+        std::string damaged = whole;
+        damaged[at] = replacements[at % replacements.size()];
+        const std::string error = LoadError(damaged);
+        if (error != "(loaded)") {
+            ++refused;
+            EXPECT_EQ(error.rfind("Cannot read report " + reportPath + ": ", 0), 0u) << error;
+        }
+    }
+    EXPECT_GT(refused, 0);
+}
+
 TEST_F(ReportFileTest, ForeignDamagedAndNewerFilesAreRefused) {
     EXPECT_EQ(LoadError("PK\x03\x04 binary junk"),
               Problem("the file is not valid JSON (syntax error at byte 1)"));
