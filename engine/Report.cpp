@@ -1060,12 +1060,12 @@ void Report::AddSummarySort(const std::shared_ptr<FieldDefinition>& summary, int
     for (const auto& s : sorts_) {
         if (s->GetSummary() == summary) {
             s->direction_ = dir;
-            area->GroupData()->sortMode = GroupSortMode::SortAll;
+            area->group_->sortMode = GroupSortMode::SortAll;
             return;
         }
     }
     sorts_.push_back(std::make_shared<SummarySort>(summary, dir));
-    area->GroupData()->sortMode = GroupSortMode::SortAll;
+    area->group_->sortMode = GroupSortMode::SortAll;
 }
 
 void Report::SaveToFile(const std::string& path, int option) {

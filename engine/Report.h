@@ -170,7 +170,9 @@ public:
     void SetGroupSortSummary(const std::shared_ptr<FieldDefinition>& summary);
 
     std::shared_ptr<Report> GetReport() const { return report_.lock(); }
-    const std::shared_ptr<Group>& GroupData() const { return group_; }
+    // The group of a group header or footer (read only; change it through the area); null
+    // for other areas.
+    std::shared_ptr<const Group> GroupData() const { return group_; }
 
 private:
     friend class Report;
@@ -279,7 +281,10 @@ public:
     // groups after it move one number up.
     void DropGroup(int groupNumber);
     int GroupCount() const { return static_cast<int>(groups_.size()); }
-    const std::vector<std::shared_ptr<Group>>& Groups() const { return groups_; }
+    // The groups, outermost first (read only; change them through the report and areas).
+    std::vector<std::shared_ptr<const Group>> Groups() const {
+        return {groups_.begin(), groups_.end()};
+    }
 
     std::shared_ptr<SummarySortList> GetSummarySortList();
     const std::vector<std::shared_ptr<SummarySort>>& SummarySorts() const { return sorts_; }
