@@ -3,6 +3,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -106,7 +107,11 @@ TEST_F(CliTest, FailuresGiveOneLineAndNonZeroStatus) {
     EXPECT_FALSE(fs::exists(dir / "x.rpt"));
 
     const Outcome noCommand = Foliant("");
-    EXPECT_NE(noCommand.status, 0);
+    EXPECT_EQ(noCommand.status, 2);
+    EXPECT_EQ(noCommand.err, "foliant: A subcommand is required (see foliant --help)\n");
+    const Outcome unknown = Foliant("inspect");
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(std::count(unknown.err.begin(), unknown.err.end(), '\n'), 1) << unknown.err;
 }
 
 } // namespace
