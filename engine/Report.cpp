@@ -1070,6 +1070,7 @@ void Report::AddSummarySort(const std::shared_ptr<FieldDefinition>& summary, int
 
 void Report::SaveToFile(const std::string& path, int option) {
     SaveReportToFile(*this, path, option);
+    filePath_ = path;
 }
 
 } // namespace foliant::engine

@@ -295,6 +295,9 @@ public:
 
     // Writes the report file (option 0) atomically; see ReportFile.h.
     void SaveToFile(const std::string& path, int option = 0);
+    // The report file this report was last saved to or loaded from; empty for a new report.
+    const std::string& FilePath() const { return filePath_; }
+    void SetFilePath(const std::string& path) { filePath_ = path; }
 
     // The area or section of that name, or null.
     std::shared_ptr<Area> FindArea(const std::string& name) const;
@@ -344,6 +347,7 @@ private:
     std::map<std::string, std::shared_ptr<FieldDefinition>> specials_;
     std::string selectionFormula_;
     std::string title_;
+    std::string filePath_;
     int style_ = 0;
 };
 

@@ -654,7 +654,9 @@ std::shared_ptr<Report> LoadReportFromText(const std::string& text, const std::s
                    ")");
     }
     try {
-        return ReadReport(doc, path);
+        auto report = ReadReport(doc, path);
+        report->SetFilePath(path);
+        return report;
     } catch (const Damaged& d) {
         throw fail(d.problem);
     } catch (const EngineError& e) {

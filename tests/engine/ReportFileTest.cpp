@@ -118,7 +118,9 @@ TEST_F(ReportFileTest, SaveThenLoadGivesBackTheSameReport) {
     EXPECT_EQ(doc["format"], "foliant-report");
     EXPECT_EQ(doc["version"], 1);
 
+    EXPECT_EQ(original->FilePath(), reportPath);
     const auto loaded = LoadReportFromFile(reportPath);
+    EXPECT_EQ(loaded->FilePath(), reportPath);
     // Everything in the model is in the file: the loaded report writes the same file and
     // describes itself the same way.
     EXPECT_EQ(SerializeReport(*loaded, reportPath), saved);
@@ -200,6 +202,7 @@ TEST_F(ReportFileTest, AFailedSaveLeavesTheExistingFileAsItWas) {
         }
         EXPECT_EQ(test::ReadBytes(reportPath), "the report as it was before");
         EXPECT_TRUE(OtherFiles().empty()) << "a temporary file was left behind";
+        EXPECT_EQ(report->FilePath(), "") << "a failed save does not make the file the report's";
     }
     SetWriteFailureForTesting(std::nullopt);
     report->SaveToFile(reportPath, 0);
