@@ -77,6 +77,9 @@ Json ObjectToFile(const Report& report, const ReportObject& o) {
         const auto f = o.field();
         if (f->Kind() == FieldKind::Summary) {
             j["summary"] = ObjectIndexOfSummary(report, f);
+        } else if (f->Kind() == FieldKind::GroupName) {
+            // By group number: two groups on one field have group names of the same name.
+            j["groupName"] = f->GroupOfName().lock()->number;
         } else {
             j["field"] = f->Name();
         }
@@ -469,6 +472,12 @@ std::shared_ptr<Report> ReadReport(const Json& doc, const std::string& path) {
                     const auto summary = summaryAt(o["summary"], ow);
                     placed =
                         Apply(ow, [&] { return section->PlaceFieldObject(summary, left, top); });
+                } else if (o.contains("groupName")) {
+                    const auto n = Integer(o, "groupName", ow, 1, report->GroupCount());
+                    const auto nameField =
+                        report->Groups()[static_cast<std::size_t>(n - 1)]->nameField;
+                    placed =
+                        Apply(ow, [&] { return section->PlaceFieldObject(nameField, left, top); });
                 } else {
                     const auto fieldName = Text(o, "field", ow);
                     placed =

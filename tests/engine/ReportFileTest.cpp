@@ -112,6 +112,10 @@ protected:
 
 TEST_F(ReportFileTest, SaveThenLoadGivesBackTheSameReport) {
     const auto original = BuildFullReport(database);
+    // Two groups on one field: their group names share a name but stay apart.
+    original->InsertGroup(2, original->LookupFieldDefinition("{Orders.OrderDate}"), 7, 0);
+    original->GetSectionList()->ItemAt("GF3")->PlaceFieldObject(original->Groups()[2]->nameField, 0,
+                                                                0);
     original->SaveToFile(reportPath, 0);
     const std::string saved = test::ReadBytes(reportPath);
     const Json doc = Json::parse(saved);
@@ -132,7 +136,12 @@ TEST_F(ReportFileTest, SaveThenLoadGivesBackTheSameReport) {
     EXPECT_EQ(loaded->GetSelectionFormulaText(), "{Orders.Amount} > 100 and {Customer.Active}");
     EXPECT_EQ(loaded->GetDataSource()->Path(), database);
     const auto areas = loaded->GetAreaList();
-    EXPECT_EQ(areas->ItemCount(), 9);
+    EXPECT_EQ(areas->ItemCount(), 11);
+    const auto gf3Name =
+        loaded->GetSectionList()->ItemAt("GF3")->SectionObjects()->ItemAt(1)->field();
+    EXPECT_EQ(gf3Name->Name(), "GroupName ({Orders.OrderDate})");
+    EXPECT_EQ(gf3Name->GroupOfName().lock()->number, 3);
+    EXPECT_EQ(gf3Name->GroupOfName().lock()->condition, GroupCondition::EachYear);
     const auto gh1 = areas->ItemAt("GH1");
     EXPECT_EQ(gh1->GetGroupConditionField()->Name(), "{Customer.Country}");
     EXPECT_EQ(gh1->GetGroupOrder(), 1);
@@ -405,6 +414,9 @@ TEST_F(ReportFileTest, DanglingAndInconsistentReferencesAreRefused) {
         {"a value of the wrong JSON type", [](Json& j) { j["title"] = 5; },
          "\"title\" of the report is not text"},
         {"a missing member", [](Json& j) { j.erase("groups"); }, "the report has no \"groups\""},
+        {"a group name of a group that does not exist",
+         [](Json& j) { j["areas"][2]["sections"][0]["objects"][0]["groupName"] = 9; },
+         "\"groupName\" of object 1 of section GH1 is 9, outside 1 to 2"},
         {"a summary of a group that does not exist",
          [](Json& j) { j["summaries"][0]["area"] = "GH9"; },
          "summary 1: its area GH9 is not a group header or the report header or footer"},
