@@ -28,8 +28,7 @@ int main(int argc, char** argv) {
     std::remove(temp.c_str());
     sqlite3* db = nullptr;
     if (sqlite3_open(temp.c_str(), &db) != SQLITE_OK) {
-        std::cerr << "make_sample_db: cannot create " << temp << ": " << sqlite3_errmsg(db)
-                  << "\n";
+        std::cerr << "make_sample_db: cannot create " << temp << ": " << sqlite3_errmsg(db) << "\n";
         sqlite3_close(db);
         return 1;
     }
