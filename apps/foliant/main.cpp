@@ -1,0 +1,89 @@
+// foliant: the host program. Commands:
+//   foliant inspect FILE.rpt            the report's structure as JSON
+//   foliant demo [--db DB] [--out FILE]  make a report over the sample database and save it
+// Exit status 0 on success; otherwise 1 with one line on stderr saying what went wrong.
+#include "apps/foliant/Demo.h"
+#include "engine/EngineError.h"
+#include "engine/ReportFile.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cctype>
+#include <exception>
+#include <iostream>
+#include <string>
+
+namespace {
+
+// "Cannot read report x: …." becomes "foliant: cannot read report x: …".
+int Fail(const std::string& description) {
+    std::string line = description;
+    if (!line.empty() && line.back() == '.') {
+        line.pop_back();
+    }
+    if (!line.empty()) {
+        line[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(line[0])));
+    }
+    for (char& c : line) {
+        if (c == '\n' || c == '\r') {
+            c = ' ';
+        }
+    }
+    std::cerr << "foliant: " << line << "\n";
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"Foliant: reports over SQLite databases", "foliant"};
+    app.require_subcommand(1);
+
+    std::string inspectPath;
+    auto* inspect = app.add_subcommand("inspect", "Print a report file's structure as JSON");
+    inspect->add_option("FILE", inspectPath, "the report file (.rpt)")->required();
+
+#ifdef FOLIANT_SAMPLE_DB
+    std::string database = FOLIANT_SAMPLE_DB;
+#else
+    std::string database;
+#endif
+    std::string out = "foliant-demo.rpt";
+    auto* demo = app.add_subcommand(
+        "demo", "Make a report over the sample database, save it and print its structure");
+    demo->add_option("--db", database, "the database (default: the sample database)");
+    demo->add_option("--out", out, "the report file to write (default: foliant-demo.rpt)");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::cerr << "foliant: " << e.what() << " (see foliant --help)\n";
+        return 2;
+    }
+
+    try {
+        if (*inspect) {
+            const auto report = foliant::engine::LoadReportFromFile(inspectPath);
+            std::cout << foliant::engine::DescribeReport(*report) << "\n";
+            return 0;
+        }
+        if (*demo) {
+            const auto report = foliant::app::BuildDemoReport(database);
+            report->SaveToFile(out, 0);
+            // Print what was saved, read back from the file.
+            const auto saved = foliant::engine::LoadReportFromFile(out);
+            std::cout << foliant::engine::DescribeReport(*saved) << "\n";
+            std::cerr << "foliant: saved the report to " << out << "\n";
+            return 0;
+        }
+    } catch (const foliant::engine::EngineError& e) {
+        return Fail(e.Description());
+    } catch (const std::exception& e) {
+        return Fail(e.what());
+    }
+    return 1;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace foliant::engine {
+
+// Replaces the file at path with contents so that readers see either the old file or the
+// whole new one: the bytes go to a temporary file in the same folder, which is flushed to
+// disk and renamed over the target. On any failure the temporary file is removed, the target
+// is left as it was, and EngineError says what failed ("cannot create a temporary file in
+// /reports: Permission denied").
+void WriteFileAtomically(const std::string& path, std::string_view contents);
+
+// For tests: makes the next atomic writes fail at one step, as a full disk or a failing
+// device would. Reset with std::nullopt.
+enum class WriteFailure { Write, Sync, Rename };
+void SetWriteFailureForTesting(std::optional<WriteFailure> failure);
+
+} // namespace foliant::engine

@@ -1,0 +1,117 @@
+// Runs the built host program as a user would and checks its output and exit status.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) {
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return q + "'";
+}
+
+std::string Slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "foliant-cli-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+
+    // Runs foliant with the arguments in the test's folder.
+    Outcome Foliant(const std::string& args) {
+        const std::string command = "cd " + Quote(dir.string()) + " && " + Quote(FOLIANT_EXE) +
+                                    " " + args + " >out.txt 2>err.txt";
+        Outcome r;
+        const int raw = std::system(command.c_str());
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = Slurp(dir / "out.txt");
+        r.err = Slurp(dir / "err.txt");
+        return r;
+    }
+
+    fs::path dir;
+};
+
+TEST_F(CliTest, DemoSavesAReportThatInspectPrints) {
+    const Outcome demo = Foliant("demo");
+    ASSERT_EQ(demo.status, 0) << demo.err;
+    ASSERT_TRUE(fs::exists(dir / "foliant-demo.rpt"));
+    EXPECT_NE(demo.out.find("\"title\": \"Sales by Country\""), std::string::npos);
+
+    const Outcome inspect = Foliant("inspect foliant-demo.rpt");
+    ASSERT_EQ(inspect.status, 0) << inspect.err;
+    EXPECT_EQ(inspect.err, "");
+    // The structure: areas with the group, objects, the summary and its grand total, the sort.
+    for (const char* expected :
+         {"\"name\": \"GH1\"", "\"name\": \"GF1\"", "\"field\": \"{Customers.Country}\"",
+          "\"name\": \"Sum of {Orders.Amount}\"", "\"grandTotal\": true", "\"summarySorts\": [",
+          "\"selectionFormula\": \"{Orders.Amount} > 100\"", "\"styleName\": \"Standard\"",
+          "\"left\": ", "\"width\": "}) {
+        EXPECT_NE(inspect.out.find(expected), std::string::npos) << expected;
+    }
+    EXPECT_EQ(inspect.out, demo.out) << "demo prints the structure of what it saved";
+}
+
+TEST_F(CliTest, InspectOfATruncatedFileNamesTheFileAndTheProblem) {
+    ASSERT_EQ(Foliant("demo --out whole.rpt").status, 0);
+    const std::string whole = Slurp(dir / "whole.rpt");
+    std::ofstream(dir / "cut.rpt", std::ios::binary) << whole.substr(0, 812);
+
+    const Outcome r = Foliant("inspect cut.rpt");
+    EXPECT_NE(r.status, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "foliant: cannot read report cut.rpt: the file is truncated (unexpected end "
+                     "of JSON at byte 812)\n");
+}
+
+TEST_F(CliTest, FailuresGiveOneLineAndNonZeroStatus) {
+    const Outcome missing = Foliant("inspect nowhere.rpt");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "foliant: cannot read report nowhere.rpt: the file does not exist\n");
+
+    const Outcome noDb = Foliant("demo --db absent.db --out x.rpt");
+    EXPECT_EQ(noDb.status, 1);
+    EXPECT_EQ(noDb.err.rfind("foliant: cannot open the database ", 0), 0u) << noDb.err;
+    EXPECT_FALSE(fs::exists(dir / "x.rpt"));
+
+    const Outcome noCommand = Foliant("");
+    EXPECT_EQ(noCommand.status, 2);
+    EXPECT_EQ(noCommand.err, "foliant: A subcommand is required (see foliant --help)\n");
+    const Outcome unknown = Foliant("inspect");
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(std::count(unknown.err.begin(), unknown.err.end(), '\n'), 1) << unknown.err;
+}
+
+} // namespace
