@@ -629,6 +629,7 @@ void FormWindow::ApplyAll(forms::Control& control) {
     ApplyCaption(control);
     ApplyPicture(control);
     ApplyItems(control);
+    ApplyText(control);
     ApplyValue(control);
     if (auto* tree = dynamic_cast<forms::TreeView*>(&control)) {
         std::vector<forms::Node*> pending(tree->Nodes().Roots().rbegin(),
