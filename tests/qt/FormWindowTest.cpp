@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -225,6 +226,66 @@ TEST_F(RealWidgets, FocusAndDefaultButtonFollowTheModel) {
     form->finish.SetDefault(true);
     EXPECT_TRUE(Widget<QPushButton>("finish")->isDefault());
     EXPECT_FALSE(Widget<QPushButton>("next")->isDefault());
+}
+
+TEST_F(RealWidgets, TypingIntoAComboEditFieldGoesThroughTheModel) {
+    std::vector<std::string> changes;
+    form->condition.Change = [&] { changes.push_back(form->condition.Text()); };
+    auto* combo = Widget<QComboBox>("condition");
+    ASSERT_NE(combo->lineEdit(), nullptr);
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo->lineEdit(), "42");
+    EXPECT_EQ(form->condition.Text(), "42");
+    EXPECT_EQ(combo->currentText(), "42");
+    EXPECT_THAT(changes, ElementsAre("4", "42"));
+}
+
+TEST_F(RealWidgets, ClosingTheRealWindowAsksTheFormFirst) {
+    int refusals = 1;
+    form->OnQueryUnload = [&](int& cancel, int mode) {
+        log.push_back("QueryUnload " + std::to_string(mode));
+        cancel = refusals-- > 0 ? 1 : 0;
+    };
+    window->close();
+    EXPECT_TRUE(form->Loaded());
+    EXPECT_TRUE(window->isVisible());
+    QPointer<FormWindow> guard(window);
+    window->close();
+    EXPECT_FALSE(form->Loaded());
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(guard.isNull()); // the window of an unloaded form is gone
+    EXPECT_EQ(backend->WindowOf(*form), nullptr);
+    EXPECT_THAT(log, ElementsAre("QueryUnload 0", "QueryUnload 0"));
+}
+
+TEST(QtBackendWindow, PlacementAndResizeFollowInBothDirections) {
+    auto backend = std::make_shared<QtBackend>();
+    auto previous = forms::SetBackend(backend);
+    {
+        Showcase form;
+        form.SetBorderStyle(forms::BorderStyle::Sizable);
+        int resizes = 0;
+        form.OnResize = [&] { ++resizes; };
+        form.Show();
+        FormWindow* window = backend->WindowOf(form);
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        const int before = resizes;
+        // The person drags the window bigger: the model learns it and Resize runs.
+        window->resize(600, 400);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return form.ScaleWidth() == ToTwips(600); }, 2000));
+        EXPECT_EQ(form.ScaleHeight(), ToTwips(400));
+        EXPECT_GT(resizes, before);
+        // The model moves the window: the real one follows.
+        form.UserMove(ToTwips(40), ToTwips(30), ToTwips(500), ToTwips(300));
+        // Left, top, width and height are the outer window's.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window->frameGeometry().width() == 500; }, 2000));
+        EXPECT_EQ(window->frameGeometry().height(), 300);
+        EXPECT_EQ(form.ScaleWidth(), ToTwips(window->width()));
+    }
+    QApplication::processEvents();
+    forms::SetBackend(previous);
 }
 
 TEST(QtBackendModal, ModalShowReturnsWhenAHandlerUnloadsTheForm) {
