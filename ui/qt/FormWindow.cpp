@@ -178,9 +178,22 @@ FormWindow::FormWindow(forms::Form& form, QWidget* parent) : QDialog(parent), fo
 }
 
 FormWindow::~FormWindow() {
+    Detach();
     if (form_ != nullptr) {
         form_->Unsubscribe(listener_);
     }
+}
+
+void FormWindow::Detach() {
+    // Widgets die after this object's members: they must not reach it any more.
+    for (auto& [object, control] : controls_) {
+        const_cast<QObject*>(object)->removeEventFilter(this);
+        QObject::disconnect(object, nullptr, this, nullptr);
+    }
+    controls_.clear();
+    widgets_.clear();
+    items_.clear();
+    nodes_.clear();
 }
 
 QWidget* FormWindow::WidgetFor(const forms::Control& control) const {
@@ -368,7 +381,7 @@ void FormWindow::Connect(forms::Control& control, QWidget* widget) {
     } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
         auto* model = static_cast<forms::ListBox*>(c);
         connect(list, &QListWidget::currentRowChanged, this, [this, model](int row) {
-            if (syncing_ == 0 && row >= 0 && row != model->ListIndex()) {
+            if (form_ != nullptr && syncing_ == 0 && row >= 0 && row != model->ListIndex()) {
                 Act(model, [model, row] { model->UserSelect(row); });
             }
         });
@@ -377,7 +390,7 @@ void FormWindow::Connect(forms::Control& control, QWidget* widget) {
     } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
         auto* model = static_cast<forms::ComboBox*>(c);
         connect(combo, &QComboBox::currentIndexChanged, this, [this, model](int index) {
-            if (syncing_ == 0 && index >= 0 && index != model->ListIndex()) {
+            if (form_ != nullptr && syncing_ == 0 && index >= 0 && index != model->ListIndex()) {
                 Act(model, [model, index] { model->UserSelect(index); });
             }
         });
@@ -419,6 +432,9 @@ void FormWindow::Connect(forms::Control& control, QWidget* widget) {
 }
 
 void FormWindow::Act(forms::Control* control, const std::function<void()>& action) {
+    if (form_ == nullptr) {
+        return;
+    }
     try {
         action();
     } catch (const forms::UserActionRefused&) {
@@ -446,9 +462,7 @@ void FormWindow::OnChange(const ChangeEvent& event) {
     if (event.what == What::FormDestroyed) {
         form_->Unsubscribe(listener_);
         form_ = nullptr;
-        widgets_.clear();
-        items_.clear();
-        nodes_.clear();
+        Detach();
         closingByModel_ = true;
         if (inModal_) {
             done(QDialog::Rejected);

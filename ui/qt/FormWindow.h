@@ -75,6 +75,7 @@ public slots:
 
 private:
     void Build();
+    void Detach();
     QWidget* EnsureWidget(forms::Control& control);
     void Watch(QWidget* widget, forms::Control& control);
     void Connect(forms::Control& control, QWidget* widget);
