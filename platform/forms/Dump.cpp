@@ -40,10 +40,8 @@ json DumpControl(const Control& control) {
     json out{{"name", control.Name()},
              {"kind", KindName(control.Kind())},
              {"visible", control.Visible()},
-             {"enabled", control.Enabled()}};
-    if (!control.ToolTipText().empty()) {
-        out["tooltip"] = control.ToolTipText();
-    }
+             {"enabled", control.Enabled()},
+             {"tooltip", control.ToolTipText()}};
     if (const auto* label = dynamic_cast<const Label*>(&control)) {
         out["caption"] = label->Caption();
     } else if (const auto* button = dynamic_cast<const CommandButton*>(&control)) {
