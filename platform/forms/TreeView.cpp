@@ -44,6 +44,18 @@ void Node::SetExpanded(bool expanded) {
     }
 }
 
+bool Node::Selected() const noexcept {
+    return tree_->SelectedItem() == this;
+}
+
+void Node::SetSelected(bool selected) {
+    if (selected) {
+        tree_->SetSelectedItem(this);
+    } else if (Selected()) {
+        tree_->SetSelectedItem(nullptr);
+    }
+}
+
 void Node::UserSetExpanded(bool expanded) {
     tree_->RequireUsable(expanded ? "expand a node of" : "collapse a node of");
     SetExpanded(expanded);

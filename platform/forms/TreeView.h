@@ -34,6 +34,9 @@ public:
     void SetImage(std::string key);
     bool Expanded() const noexcept { return expanded_; }
     void SetExpanded(bool expanded);
+    // Whether this is the tree's selected node; setting true selects it (runs nothing).
+    bool Selected() const noexcept;
+    void SetSelected(bool selected);
 
     Node* Parent() const noexcept { return parent_; }
     Node* Child() const noexcept { return children_.empty() ? nullptr : children_.front(); }
@@ -76,6 +79,12 @@ public:
     // a bad relationship.
     Node& Add(Node* relative, Relationship relationship, std::string key, std::string text,
               std::string image = {});
+    // The same with the relative given by its 1-based index.
+    Node& Add(int relativeIndex, Relationship relationship, std::string key, std::string text,
+              std::string image = {}) {
+        return Add(&Item(relativeIndex), relationship, std::move(key), std::move(text),
+                   std::move(image));
+    }
     Node& Add(std::string text, std::string image = {}) {
         return Add(nullptr, Relationship::Last, {}, std::move(text), std::move(image));
     }

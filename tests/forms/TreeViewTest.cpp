@@ -32,7 +32,7 @@ TEST_F(Tree, IndexesFollowInsertionWhileTheTreeFollowsRelationships) {
     Node& amount = nodes.Add(&orders, Relationship::Child, "", "Amount");
     Node& first = nodes.Add(&customers, Relationship::First, "", "Aardvark");
     Node& last = nodes.Add(&customers, Relationship::Last, "", "Zebra");
-    Node& next = nodes.Add(&customers, Relationship::Next, "", "Dogs");
+    Node& next = nodes.Add(customers.Index(), Relationship::Next, "", "Dogs");
 
     EXPECT_EQ(nodes.Count(), 7);
     EXPECT_EQ(&nodes(1), &root);
@@ -48,6 +48,10 @@ TEST_F(Tree, IndexesFollowInsertionWhileTheTreeFollowsRelationships) {
     EXPECT_EQ(orders.Children(), 1);
     EXPECT_EQ(root.Parent(), nullptr);
     EXPECT_EQ(amount.FirstSibling(), &amount);
+    amount.SetSelected(true);
+    EXPECT_EQ(form.tree.SelectedItem(), &amount);
+    first.SetSelected(false); // not the selected one: nothing changes
+    EXPECT_TRUE(amount.Selected());
 }
 
 TEST_F(Tree, RemovingANodeTakesItsSubtreeAndShiftsLaterIndexes) {

@@ -154,6 +154,17 @@ TEST_F(RealWidgets, TypingIntoARealTextBoxRunsKeyPressAndChange) {
                                  "title.Change=i"));
 }
 
+TEST_F(RealWidgets, TheCaretAPersonPlacesIsWhereTypingGoes) {
+    auto* edit = Widget<QLineEdit>("title");
+    edit->setFocus();
+    edit->setCursorPosition(2); // as a click between "Sa" and "les" would
+    EXPECT_EQ(form->title.SelStart(), 2);
+    QTest::keyClicks(edit, "X");
+    EXPECT_EQ(form->title.Text(), "SaXles");
+    EXPECT_EQ(edit->cursorPosition(), 3);
+    EXPECT_EQ(form->title.SelStart(), 3);
+}
+
 TEST_F(RealWidgets, EnterPressesTheDefaultButtonInsteadOfReachingTheTextBox) {
     auto* edit = Widget<QLineEdit>("title");
     QTest::keyClick(edit, Qt::Key_Return);

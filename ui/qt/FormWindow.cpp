@@ -378,6 +378,8 @@ void FormWindow::Connect(forms::Control& control, QWidget* widget) {
     } else if (auto* radio = qobject_cast<QRadioButton*>(widget)) {
         connect(radio, &QRadioButton::clicked, this,
                 [this, c] { Act(c, [c] { c->UserClick(); }); });
+    } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        WatchCaret(edit, c);
     } else if (auto* list = qobject_cast<QListWidget*>(widget)) {
         auto* model = static_cast<forms::ListBox*>(c);
         connect(list, &QListWidget::currentRowChanged, this, [this, model](int row) {
@@ -429,6 +431,16 @@ void FormWindow::Connect(forms::Control& control, QWidget* widget) {
     } else if (auto* label = qobject_cast<QLabel*>(widget)) {
         (void)label; // clicks on labels and pictures arrive through the event filter
     }
+}
+
+void FormWindow::WatchCaret(QLineEdit* edit, forms::Control* control) {
+    auto take = [this, control] {
+        if (form_ != nullptr && syncing_ == 0 && control->IsShown() && control->IsEnabled()) {
+            Act(nullptr, [this, control] { TakeSelectionFromWidget(*control); });
+        }
+    };
+    connect(edit, &QLineEdit::cursorPositionChanged, this, take);
+    connect(edit, &QLineEdit::selectionChanged, this, take);
 }
 
 void FormWindow::Act(forms::Control* control, const std::function<void()>& action) {
@@ -627,6 +639,7 @@ void FormWindow::ApplyAll(forms::Control& control) {
             edit->installEventFilter(this);
             edit->setContextMenuPolicy(Qt::NoContextMenu);
             edit->setAcceptDrops(false);
+            WatchCaret(edit, &control);
         }
     }
     if (auto* picture = qobject_cast<QLabel*>(widget);

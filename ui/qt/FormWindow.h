@@ -8,6 +8,7 @@
 #include <string>
 #include <unordered_map>
 
+class QLineEdit;
 class QTreeWidgetItem;
 
 namespace foliant::forms {
@@ -79,6 +80,7 @@ private:
     QWidget* EnsureWidget(forms::Control& control);
     void Watch(QWidget* widget, forms::Control& control);
     void Connect(forms::Control& control, QWidget* widget);
+    void WatchCaret(QLineEdit* edit, forms::Control* control);
     void OnChange(const forms::ChangeEvent& event);
     void ApplyAll(forms::Control& control);
     void ApplyCaption(forms::Control& control);
