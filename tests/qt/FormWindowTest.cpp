@@ -48,7 +48,7 @@ protected:
     }
     void TearDown() override {
         form.reset();
-        QApplication::processEvents();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         forms::SetBackend(previous);
         forms::SetPictureProvider(nullptr);
     }

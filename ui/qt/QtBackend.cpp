@@ -13,11 +13,15 @@ namespace foliant::qt {
 
 namespace {
 
+// The window a box or dialog belongs over: the innermost shown modal window, else the active
+// one. A window on its way out (hidden) is never chosen.
 QWidget* ActiveParent() {
-    if (QWidget* modal = QApplication::activeModalWidget()) {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal != nullptr && modal->isVisible()) {
         return modal;
     }
-    return QApplication::activeWindow();
+    QWidget* active = QApplication::activeWindow();
+    return active != nullptr && active->isVisible() ? active : nullptr;
 }
 
 struct ButtonSpec {
@@ -126,7 +130,10 @@ void QtBackend::ShowModeless(forms::Form& form) {
 }
 
 int QtBackend::MsgBox(const forms::MessageBoxRequest& request) {
-    QMessageBox box(ActiveParent());
+    // On the heap and watched: if its parent window goes while the box is open, the box goes
+    // with it and counts as escaped.
+    QPointer<QMessageBox> owner = new QMessageBox(ActiveParent());
+    QMessageBox& box = *owner;
     box.setText(QString::fromStdString(request.text));
     const QString title = request.title.empty() ? QGuiApplication::applicationDisplayName()
                                                 : QString::fromStdString(request.title);
@@ -165,8 +172,15 @@ int QtBackend::MsgBox(const forms::MessageBoxRequest& request) {
             break;
         }
     }
+    const QMessageBox::StandardButton escapeButton = box.escapeButton() != nullptr
+                                                         ? box.standardButton(box.escapeButton())
+                                                         : QMessageBox::NoButton;
     box.exec();
-    const auto clicked = box.standardButton(box.clickedButton());
+    QMessageBox::StandardButton clicked = escapeButton;
+    if (owner) {
+        clicked = owner->standardButton(owner->clickedButton());
+        delete owner.data();
+    }
     for (const auto& spec : buttons) {
         if (spec.button == clicked) {
             return spec.result;
@@ -176,7 +190,9 @@ int QtBackend::MsgBox(const forms::MessageBoxRequest& request) {
 }
 
 std::optional<std::string> QtBackend::FileDialog(const forms::FileDialogRequest& request) {
-    QFileDialog dialog(ActiveParent(), QString::fromStdString(request.title));
+    QPointer<QFileDialog> owner =
+        new QFileDialog(ActiveParent(), QString::fromStdString(request.title));
+    QFileDialog& dialog = *owner;
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -193,10 +209,16 @@ std::optional<std::string> QtBackend::FileDialog(const forms::FileDialogRequest&
     if (!request.fileName.empty()) {
         dialog.selectFile(QString::fromStdString(request.fileName));
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    const int result = dialog.exec();
+    if (!owner) {
+        return std::nullopt; // its parent went away: nothing was chosen
+    }
+    const QStringList files = owner->selectedFiles();
+    delete owner.data();
+    if (result != QDialog::Accepted || files.isEmpty()) {
         return std::nullopt;
     }
-    return dialog.selectedFiles().first().toStdString();
+    return files.first().toStdString();
 }
 
 int QtBackend::ScreenWidth() const {
