@@ -235,6 +235,26 @@ TEST_F(RealWidgets, TreeNodesFollowTheModel) {
     EXPECT_THAT(log, IsEmpty());
 }
 
+TEST_F(RealWidgets, TabOrderIsDeclarationOrder) {
+    std::vector<std::string> expected;
+    for (const forms::Control* control : form->Controls()) {
+        if (control->TakesFocus() && control->HasWindow()) {
+            expected.push_back(control->Name());
+        }
+    }
+    std::vector<std::string> chain;
+    QWidget* widget = window->WidgetFor("next");
+    for (std::size_t i = 0; i < 200 && chain.size() < expected.size(); ++i) {
+        const std::string name = widget->objectName().toStdString();
+        if (form->FindControl(name) != nullptr && window->WidgetFor(name) == widget &&
+            widget->focusPolicy() != Qt::NoFocus) {
+            chain.push_back(name);
+        }
+        widget = widget->nextInFocusChain();
+    }
+    EXPECT_EQ(chain, expected);
+}
+
 TEST_F(RealWidgets, FocusAndDefaultButtonFollowTheModel) {
     form->fields.SetFocus();
     EXPECT_TRUE(Widget<QListWidget>("fields")->hasFocus());
