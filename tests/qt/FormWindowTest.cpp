@@ -358,6 +358,33 @@ TEST(QtBackendModal, MessageBoxesAnswerWithTheButtonPressed) {
     forms::SetBackend(previous);
 }
 
+TEST(QtBackendWindow, AMaximizedFormOpensMaximizedAndRestoresToItsPlacement) {
+    auto backend = std::make_shared<QtBackend>();
+    auto previous = forms::SetBackend(backend);
+    {
+        Showcase form;
+        form.SetBorderStyle(forms::BorderStyle::Sizable);
+        // As a window that remembers its placement does while loading.
+        form.OnLoad = [&] {
+            form.Move(ToTwips(50), ToTwips(60), ToTwips(520), ToTwips(380));
+            form.SetWindowState(forms::WindowState::Maximized);
+        };
+        form.Show();
+        FormWindow* window = backend->WindowOf(form);
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        EXPECT_TRUE(window->isMaximized());
+        EXPECT_EQ(form.WindowState(), forms::WindowState::Maximized);
+        window->showNormal(); // the person restores it
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return form.WindowState() == forms::WindowState::Normal; }, 2000));
+        EXPECT_EQ(form.Left(), ToTwips(50));
+        EXPECT_EQ(form.Width(), ToTwips(520));
+    }
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    forms::SetBackend(previous);
+}
+
 TEST(QtFilter, DialogFiltersBecomeQtFilters) {
     EXPECT_EQ(ToQtFilter("Vellum Reports (*.rpt) | *.rpt"), "Vellum Reports (*.rpt)");
     EXPECT_EQ(ToQtFilter("Reports|*.rpt;*.bak|All|*.*"), "Reports (*.rpt *.bak);;All (*.*)");

@@ -22,6 +22,7 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <QWindow>
+#include <QWindowStateChangeEvent>
 #include <cmath>
 #include <map>
 #include <mutex>
@@ -919,34 +920,49 @@ void FormWindow::ApplyImages(forms::Control& control) {
 
 // --- window -------------------------------------------------------------------------------
 
+void FormWindow::ApplyNormalGeometry() {
+    SyncGuard guard(syncing_);
+    // The frame around the client area: the real one once the window is shown, before that
+    // the one the model was given.
+    int extraWidth = ToPixels(form_->Width() - form_->ScaleWidth());
+    int extraHeight = ToPixels(form_->Height() - form_->ScaleHeight());
+    if (isVisible()) {
+        extraWidth = frameGeometry().width() - geometry().width();
+        extraHeight = frameGeometry().height() - geometry().height();
+    }
+    move(ToPixels(form_->Left()), ToPixels(form_->Top()));
+    if (form_->BorderStyle() == forms::BorderStyle::FixedDialog) {
+        setFixedSize(ToPixels(form_->ScaleWidth()), ToPixels(form_->ScaleHeight()));
+    } else {
+        resize(std::max(1, ToPixels(form_->Width()) - extraWidth),
+               std::max(1, ToPixels(form_->Height()) - extraHeight));
+    }
+}
+
 void FormWindow::ApplyPlacement() {
     if (form_ == nullptr) {
         return;
     }
     SyncGuard guard(syncing_);
-    switch (form_->WindowState()) {
-    case forms::WindowState::Maximized:
-        setWindowState(Qt::WindowMaximized);
-        return;
-    case forms::WindowState::Minimized:
-        setWindowState(Qt::WindowMinimized);
-        return;
-    case forms::WindowState::Normal:
-        setWindowState(Qt::WindowNoState);
-        break;
+    auto applyNormalGeometry = [this] { ApplyNormalGeometry(); };
+    Qt::WindowStates target = Qt::WindowNoState;
+    if (form_->WindowState() == forms::WindowState::Maximized) {
+        target = Qt::WindowMaximized;
+    } else if (form_->WindowState() == forms::WindowState::Minimized) {
+        target = Qt::WindowMinimized;
     }
-    const QRect frame = frameGeometry();
-    const QRect inner = geometry();
-    const int extraWidth = frame.width() - inner.width();
-    const int extraHeight = frame.height() - inner.height();
-    move(ToPixels(form_->Left()), ToPixels(form_->Top()));
-    const QSize client(std::max(1, ToPixels(form_->Width()) - extraWidth),
-                       std::max(1, ToPixels(form_->Height()) - extraHeight));
-    if (form_->BorderStyle() == forms::BorderStyle::FixedDialog) {
-        setFixedSize(ToPixels(form_->ScaleWidth()), ToPixels(form_->ScaleHeight()));
-    } else {
-        resize(client);
+    if (target == Qt::WindowNoState) {
+        if (windowState() != Qt::WindowNoState) {
+            setWindowState(Qt::WindowNoState);
+        }
+        applyNormalGeometry();
+        return;
     }
+    // The normal placement is what the window returns to when restored.
+    if (windowState() == Qt::WindowNoState) {
+        applyNormalGeometry();
+    }
+    setWindowState(target);
 }
 
 void FormWindow::SyncShown() {
@@ -1015,6 +1031,13 @@ void FormWindow::moveEvent(QMoveEvent* event) {
 void FormWindow::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange) {
+        const auto oldState = static_cast<QWindowStateChangeEvent*>(event)->oldState();
+        if (form_ != nullptr && syncing_ == 0 && windowState() == Qt::WindowNoState &&
+            (oldState & (Qt::WindowMaximized | Qt::WindowMinimized)) != 0 &&
+            form_->WindowState() != forms::WindowState::Normal) {
+            // Restored: back to the placement the form kept while it was maximized.
+            ApplyNormalGeometry();
+        }
         ReportGeometry();
     }
 }

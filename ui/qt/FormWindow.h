@@ -100,6 +100,7 @@ private:
     bool HandleKey(forms::Control& control, QKeyEvent* event, bool textInput);
     void TakeSelectionFromWidget(forms::Control& control);
     void ReportGeometry();
+    void ApplyNormalGeometry();
     // Runs a user action; a refusal re-syncs the widget, any other error is shown to the
     // person instead of escaping into Qt's event loop.
     void Act(forms::Control* control, const std::function<void()>& action);
