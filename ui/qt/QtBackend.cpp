@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <stdexcept>
 
 namespace foliant::qt {
 
@@ -76,7 +77,11 @@ QString ToQtFilter(const std::string& filter) {
     return filters.join(QStringLiteral(";;"));
 }
 
-QtBackend::QtBackend() = default;
+QtBackend::QtBackend() {
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+        throw std::logic_error("The Qt backend needs a QApplication made before it.");
+    }
+}
 
 QtBackend::~QtBackend() {
     for (auto& [form, window] : windows_) {
