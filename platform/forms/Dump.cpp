@@ -85,6 +85,8 @@ json DumpControl(const Control& control) {
         out["picture"] = picture->Picture().Describe();
     } else if (const auto* images = dynamic_cast<const ImageList*>(&control)) {
         out["keys"] = images->Keys();
+    } else if (const auto* custom = dynamic_cast<const CustomControl*>(&control)) {
+        out["type"] = custom->TypeName();
     } else if (const auto* dialog = dynamic_cast<const CommonDialog*>(&control)) {
         out["fileName"] = dialog->FileName();
         out["filter"] = dialog->Filter();
