@@ -161,8 +161,8 @@ int QtBackend::MsgBox(const forms::MessageBoxRequest& request) {
         break;
     }
     const auto buttons = ButtonsFor(request.buttons);
-    for (const auto& spec : buttons) {
-        box.addButton(spec.button);
+    for (const auto& choice : buttons) {
+        box.addButton(choice.button);
     }
     const auto defaultIndex = static_cast<std::size_t>(request.defaultButton);
     if (defaultIndex < buttons.size()) {
@@ -186,9 +186,9 @@ int QtBackend::MsgBox(const forms::MessageBoxRequest& request) {
         clicked = owner->standardButton(owner->clickedButton());
         delete owner.data();
     }
-    for (const auto& spec : buttons) {
-        if (spec.button == clicked) {
-            return spec.result;
+    for (const auto& choice : buttons) {
+        if (choice.button == clicked) {
+            return choice.result;
         }
     }
     return buttons.empty() ? forms::vbOK : buttons.back().result;
