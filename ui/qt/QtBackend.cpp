@@ -25,14 +25,14 @@ QWidget* ActiveParent() {
     return active != nullptr && active->isVisible() ? active : nullptr;
 }
 
-struct ButtonSpec {
+struct ButtonChoice {
     QMessageBox::StandardButton button;
     int result;
 };
 
-std::vector<ButtonSpec> ButtonsFor(int buttons) {
+std::vector<ButtonChoice> ButtonsFor(int buttons) {
     using B = QMessageBox;
-    std::vector<ButtonSpec> out;
+    std::vector<ButtonChoice> out;
     for (int result : forms::MessageBoxResults(buttons)) {
         switch (result) {
         case forms::vbOK:
@@ -171,7 +171,7 @@ int QtBackend::MsgBox(const forms::MessageBoxRequest& request) {
     // Esc answers Cancel (or No, or the only button), as the platform's boxes do.
     for (int escape : {forms::vbCancel, forms::vbNo, forms::vbOK}) {
         auto found = std::find_if(buttons.begin(), buttons.end(),
-                                  [escape](const ButtonSpec& s) { return s.result == escape; });
+                                  [escape](const ButtonChoice& s) { return s.result == escape; });
         if (found != buttons.end()) {
             box.setEscapeButton(found->button);
             break;
