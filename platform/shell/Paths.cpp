@@ -72,12 +72,24 @@ std::string ModuleFileName(const void* addressInModule) {
         !*info.dli_fname) {
         return {};
     }
-    // The main program is reported by the name it was started with; make it absolute.
-    char resolved[PATH_MAX];
-    if (::realpath(info.dli_fname, resolved)) {
-        return resolved;
+    const std::string name = info.dli_fname;
+    if (name.front() == '/') {
+        return name;
     }
-    return info.dli_fname;
+    // The main program is reported by the name it was started with, which is relative to the
+    // folder it was started in; the kernel knows its real path.
+    char self[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length > 0) {
+        self[length] = '\0';
+        const std::string selfPath(self);
+        const auto slash = name.find_last_of('/');
+        if (selfPath.ends_with("/" + name.substr(slash == std::string::npos ? 0 : slash + 1))) {
+            return selfPath;
+        }
+    }
+    char resolved[PATH_MAX];
+    return ::realpath(name.c_str(), resolved) ? std::string(resolved) : name;
 }
 
 void Sleep(DWORD ms) {
