@@ -45,6 +45,12 @@ void ResetSignals() {
     }
 }
 
+// In a freshly forked child: every descriptor above the standard three closes on exec, so a
+// started program holds none of this process's files, sockets or databases open.
+void CloseInheritedOnExec() {
+    ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
+}
+
 void StdinFromNull() {
     const int null = ::open("/dev/null", O_RDONLY);
     if (null >= 0) {
@@ -110,6 +116,7 @@ int SpawnDetached(const std::vector<std::string>& argv, const std::string& direc
         }
         // The program itself: its parent is gone at once, so nobody here has to reap it.
         ResetSignals();
+        CloseInheritedOnExec();
         StdinFromNull();
         if (!directory.empty() && ::chdir(directory.c_str()) != 0) {
             FailChild(statusPipe[1]);
@@ -146,6 +153,7 @@ bool RunAndRead(const std::vector<std::string>& argv, int timeoutMs, std::string
     }
     if (child == 0) {
         ResetSignals();
+        CloseInheritedOnExec();
         StdinFromNull();
         ::dup2(outPipe[1], 1);
         ::execv(pointers[0], pointers.data());
@@ -312,6 +320,7 @@ HWND StartWindowProcess(const std::vector<std::string>& argv, const std::string&
         ::close(statusPipe[0]);
         ::setpgid(0, 0);
         detail::ResetSignals();
+        detail::CloseInheritedOnExec();
         detail::StdinFromNull();
         if (!directory.empty() && ::chdir(directory.c_str()) != 0) {
             detail::FailChild(statusPipe[1]);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 
@@ -277,6 +278,24 @@ TEST_F(Shell, ShellExecuteStartsTheProgramDetachedWithQuotedDocument) {
     EXPECT_NE(written.find("arg:" + document + "\n"), std::string::npos) << written;
     EXPECT_EQ(written.find("ppid:" + std::to_string(::getpid()) + "\n"), std::string::npos)
         << "the started program was handed away from this process";
+}
+
+TEST_F(Shell, StartedProgramsInheritNoOpenFiles) {
+    const int leaked = ::open((folder / "held.txt").c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(leaked, 3);
+    const std::string probe = "if [ -e /proc/$$/fd/" + std::to_string(leaked) +
+                              " ]; then echo inherited; else echo closed; fi > '";
+    WriteScript(folder / "bin/detached", probe + (folder / "detached.txt") + "'\n");
+    WriteScript(folder / "bin/window", probe + (folder / "window.txt") + "'\nsleep 30\n");
+    ASSERT_GT(ShellExecuteA(0, "open", "detached", "", "", 1), 32);
+    const HWND window = StartWindowProcess({"window"});
+    ASSERT_GT(window, 0);
+    ASSERT_TRUE(WaitForFile(folder / "detached.txt"));
+    ASSERT_TRUE(WaitForFile(folder / "window.txt"));
+    EXPECT_EQ(ReadFile(folder / "detached.txt"), "closed\n");
+    EXPECT_EQ(ReadFile(folder / "window.txt"), "closed\n");
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    ::close(leaked);
 }
 
 TEST_F(Shell, ShellExecuteRunsInTheGivenDirectoryAndOpensDocuments) {

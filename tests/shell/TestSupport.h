@@ -94,9 +94,9 @@ inline std::string ReadFile(const std::string& path) {
     return text.str();
 }
 
-// Waits up to five seconds for path to exist and end with a line break (written whole).
+// Waits up to ten seconds for path to exist and end with a line break (written whole).
 inline bool WaitForFile(const std::string& path) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline) {
         const std::string text = ReadFile(path);
         if (!text.empty() && text.back() == '\n') {
