@@ -363,10 +363,10 @@ private:
             } else if (!ReadNumericDate(i, date, start)) {
                 return false;
             }
+        } else if (i >= tokens_.size()) {
+            return Fail("The date is missing.", PosOf(i));
         } else {
-            return Fail(Quoted(PosOf(i), i < tokens_.size() ? tokens_[i].end : PosOf(i)) +
-                            " is not a date or a time.",
-                        PosOf(i));
+            return Fail(Quoted(PosOf(i), tokens_[i].end) + " is not a date or a time.", PosOf(i));
         }
         if (weekday && *weekday != WeekdayOf(date.year, date.month, date.day)) {
             return Fail("The date is a " +

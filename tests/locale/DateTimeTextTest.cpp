@@ -134,6 +134,8 @@ TEST(ReadDateTime, FailuresAreErrorsNeverGuesses) {
         {"1996", kUS, "\"1996\" is not a date or a time.", 0, "a number alone"},
         {"12/31/1996 PM", kUS, "Unexpected \"PM\" after the date.", 11, "a designator alone"},
         {"00/00/0000", kUS, "The year 0 does not exist.", 6, "all zeros"},
+        {"Tuesday,", kUS, "The date is missing.", 8, "a weekday alone"},
+        {"Dec", kUS, "The day is missing.", 3, "a month alone"},
         {"123/1/1996", kUS, "\"123\" is too long for a day or a month.", 0, "three-digit part"},
     };
     for (const auto& c : cases) {
@@ -196,6 +198,40 @@ TEST(ReadDateTime, EveryLocaleReadsWhatItWrites) {
             EXPECT_EQ(reading.parts, sample) << LocaleInfo(lcid, LOCALE_SNAME) << " " << text;
         }
     }
+}
+
+// Whatever is typed, a reading either fails or holds a date and time that exist.
+TEST(ReadDateTime, ArbitraryTextNeverYieldsAnImpossibleValue) {
+    const std::string alphabet = "0123456789/-.,: APMDecTuesdayMärz#\t";
+    std::uint32_t seed = 12345;
+    auto next = [&] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    int accepted = 0;
+    for (int n = 0; n < 20000; ++n) {
+        std::string text;
+        const std::size_t length = next() % 24;
+        for (std::size_t k = 0; k < length; ++k) {
+            text += alphabet[next() % alphabet.size()];
+        }
+        const LCID lcid = KnownLocales()[next() % KnownLocales().size()];
+        const auto reading = ReadDateTime(text, lcid);
+        if (!reading.ok()) {
+            EXPECT_LE(reading.position, text.size()) << text;
+            continue;
+        }
+        ++accepted;
+        const auto& p = reading.parts;
+        EXPECT_TRUE(p.hasDate || p.hasTime) << text;
+        if (p.hasDate) {
+            EXPECT_TRUE(IsValidDate(p.year, p.month, p.day)) << text;
+        }
+        EXPECT_TRUE(p.hour >= 0 && p.hour <= 23 && p.minute >= 0 && p.minute <= 59 &&
+                    p.second >= 0 && p.second <= 59)
+            << text;
+    }
+    EXPECT_GT(accepted, 0) << "the generator should hit some readable texts";
 }
 
 TEST(Formatting, NumbersAndMoneyUseTheLocalesSeparators) {
