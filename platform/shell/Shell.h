@@ -79,7 +79,10 @@ std::string ModuleFileName(const void* addressInModule);
 
 // Finds the program that opens file: its full path goes to result (at most resultSize
 // characters with the terminating zero). file is taken relative to directory when directory is
-// neither null nor "" and file is relative, else relative to the current directory.
+// neither null nor "" and file is relative, else relative to the current directory. The program
+// is, in this order: the one registered for the file's extension, the file itself when it is
+// an executable program, the desktop's default application for the file's type (asked of
+// xdg-mime when it is installed, and resolved to its desktop entry's Exec program).
 // Returns kShellSuccess, or SE_ERR_FNF (file missing, or the registered program missing),
 // SE_ERR_PNF (directory missing), SE_ERR_NOASSOC (nothing registered), SE_ERR_OOM (the path does
 // not fit). On failure result holds "".
@@ -87,8 +90,10 @@ HINSTANCE FindExecutableA(const char* file, const char* directory, char* result,
                           std::size_t resultSize = kFindExecutableBuffer);
 
 // The command line (program path first) that opens the existing document path with verb
-// ("open" when empty): the registered command with "%1"/"%L" replaced by the path (the path is
-// added at the end when the command names no place for it), or the desktop default's command.
+// ("open" when empty): the registered command with "%1"/"%L"/"%V" replaced by the path (the
+// path is added at the end when the command names no place for it; REG_EXPAND_SZ commands have
+// their %NAME% references expanded first), or the desktop default's Exec line with its field
+// codes filled.
 // Empty when nothing is associated or the program cannot be found.
 std::vector<std::string> DocumentCommand(const std::string& path, const std::string& verb = "");
 
