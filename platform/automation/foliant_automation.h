@@ -212,6 +212,7 @@ typedef int32_t DISPID;
 
 struct IUnknown;
 struct IDispatch;
+struct IClassFactory;
 
 typedef struct VARIANT {
     VARTYPE vt;
@@ -296,14 +297,14 @@ typedef struct IDispatchVtbl {
     /* Names compare without regard to case. An unknown name gets DISPID_UNKNOWN and the
      * result DISP_E_UNKNOWNNAME; only the first name (the member) is known, never a
      * parameter name. */
-    HRESULT (*GetIDsOfNames)
+    HRESULT(*GetIDsOfNames)
     (struct IDispatch* This, REFIID riid, LPOLESTR* rgszNames, uint32_t cNames, LCID lcid,
      DISPID* rgDispId);
     /* riid must be IID_NULL (or null). A property put passes the new value as the only named
      * argument DISPID_PROPERTYPUT. On DISP_E_EXCEPTION *pExcepInfo holds the raised error,
      * with BSTRs the caller frees; on DISP_E_TYPEMISMATCH, DISP_E_BADVARTYPE or
      * DISP_E_OVERFLOW *puArgErr is the index into rgvarg of the argument at fault. */
-    HRESULT (*Invoke)
+    HRESULT(*Invoke)
     (struct IDispatch* This, DISPID dispIdMember, REFIID riid, LCID lcid, uint16_t wFlags,
      DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo, uint32_t* puArgErr);
 } IDispatchVtbl;
@@ -317,7 +318,7 @@ typedef struct IClassFactoryVtbl {
     uint32_t (*AddRef)(struct IClassFactory* This);
     uint32_t (*Release)(struct IClassFactory* This);
     /* pUnkOuter must be null (no aggregation). */
-    HRESULT (*CreateInstance)
+    HRESULT(*CreateInstance)
     (struct IClassFactory* This, IUnknown* pUnkOuter, REFIID riid, void** ppvObject);
     /* A nonzero fLock keeps the component loaded until the matching call with 0. */
     HRESULT (*LockServer)(struct IClassFactory* This, int fLock);
