@@ -2,7 +2,9 @@
 // modules that each carry their own copy of the automation layer with hidden symbols.
 
 #include "platform/automation/Bridge.h"
+#include "platform/automation/Client.h"
 #include "tests/automation/server/TestServerIds.h"
+#include "tests/winreg/TempRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -141,4 +143,34 @@ TEST_F(LoadedServer, ErrorsRaisedInTheComponentReachTheHostUnchanged) {
             EXPECT_EQ(e.Description(), kCheckDescription);
         }
     }
+}
+
+TEST(CreateObject, MakesAnObjectOfARegisteredClassThroughTheRegistryAndExportsAlone) {
+    foliant::testing::TempRegistry registry;
+    try {
+        CreateObject(kRecorderProgId);
+        ADD_FAILURE() << "created an unregistered class";
+    } catch (const AutomationError& e) {
+        EXPECT_EQ(e.Number(), kCannotCreateObject);
+        EXPECT_EQ(e.Description(),
+                  "Component can't create object: FoliantTest.Recorder: the class is not "
+                  "registered");
+    }
+
+    void* library = ::dlopen(AUTOMATION_TESTSERVER_PATH, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr);
+    void* symbol = ::dlsym(library, "DllRegisterServer");
+    LPFNREGISTERSERVER registerServer = nullptr;
+    std::memcpy(&registerServer, &symbol, sizeof symbol);
+    ASSERT_EQ(registerServer(), S_OK);
+
+    auto recorder = CreateObject(kRecorderProgId);
+    CallByName(recorder, "Value", DISPATCH_PROPERTYPUT, {Variant(5)});
+    EXPECT_EQ(CallByName(recorder, "Add", DISPATCH_METHOD, {Variant(2)}), Variant(7));
+    auto byClsid = CreateObject(FormatGuid(CLSID_Recorder));
+    EXPECT_NE(byClsid, recorder);
+    EXPECT_EQ(CallByName(byClsid, "Value", DISPATCH_PROPERTYGET), Variant(0));
+    recorder.reset();
+    byClsid.reset();
+    ::dlclose(library);
 }
