@@ -21,7 +21,9 @@
  *   expect-error NUMBER [TEXT]     the step before failed with this error number (and text)
  *   release                        release the object; the library may then unload
  * VALUE / ARG: i:N (Long), h:N (Integer), d:X (Double), b:true|false, s:TEXT, empty,
- *   nothing, host (an object of this program), self (the created object).
+ *   nothing, host (an object of this program), self (the created object), result (the object
+ *   the last get or call returned), new:PROGID (a new object of another registered class,
+ *   made through the registry and that class's exports).
  * A step that fails (unless the next step expects its error) stops the run with exit code 1.
  */
 
@@ -115,6 +117,7 @@ static LPFNCANUNLOADNOW g_canUnloadNow;
 static LPFNREGISTERSERVER g_register;
 static LPFNREGISTERSERVER g_unregister;
 static IDispatch* g_object;
+static IDispatch* g_result;
 static char g_tempRegistry[PATH_MAX];
 
 /* The outcome of the last member step. */
@@ -147,6 +150,44 @@ static void RemoveTempRegistry(void) {
 
 /* ---- Values ------------------------------------------------------------------------------ */
 
+/* A new object of a registered class: the registry names its library, whose exports make it.
+ * The library stays loaded. */
+static IDispatch* CreateRegistered(const char* progId) {
+    CLSID clsid;
+    char path[PATH_MAX];
+    void* library;
+    void* symbol;
+    LPFNGETCLASSOBJECT getClassObject;
+    IClassFactory* factory = NULL;
+    void* object = NULL;
+    HRESULT hr;
+    if (FAILED(CLSIDFromProgID(progId, &clsid))) {
+        Fail("the class %s is not registered", progId);
+    }
+    if (FAILED(FoliantGetInprocServer(&clsid, path, sizeof path))) {
+        Fail("the class %s has no registered library", progId);
+    }
+    library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        Fail("cannot load %s: %s", path, dlerror());
+    }
+    symbol = dlsym(library, "DllGetClassObject");
+    if (!symbol) {
+        Fail("%s does not export DllGetClassObject", path);
+    }
+    memcpy(&getClassObject, &symbol, sizeof symbol);
+    hr = getClassObject(&clsid, &IID_IClassFactory, (void**)&factory);
+    if (FAILED(hr)) {
+        Fail("DllGetClassObject of %s answered 0x%08X", progId, (unsigned)hr);
+    }
+    hr = factory->lpVtbl->CreateInstance(factory, NULL, &IID_IDispatch, &object);
+    factory->lpVtbl->Release(factory);
+    if (FAILED(hr)) {
+        Fail("CreateInstance of %s answered 0x%08X", progId, (unsigned)hr);
+    }
+    return (IDispatch*)object;
+}
+
 static void ParseValue(const char* text, VARIANT* v) {
     VariantInit(v);
     if (strncmp(text, "i:", 2) == 0) {
@@ -173,6 +214,16 @@ static void ParseValue(const char* text, VARIANT* v) {
         v->vt = VT_DISPATCH;
         v->pdispVal = &g_host.iface;
         HostAddRef(&g_host.iface);
+    } else if (strncmp(text, "new:", 4) == 0) {
+        v->vt = VT_DISPATCH;
+        v->pdispVal = CreateRegistered(text + 4);
+    } else if (strcmp(text, "result") == 0) {
+        if (!g_result) {
+            Fail("no object was returned before for 'result'");
+        }
+        v->vt = VT_DISPATCH;
+        v->pdispVal = g_result;
+        g_result->lpVtbl->AddRef(g_result);
     } else if (strcmp(text, "self") == 0) {
         if (!g_object) {
             Fail("no object for 'self'");
@@ -425,6 +476,14 @@ static void StepMember(const char* verb, char* rest, int expectError) {
         Fail("%s %s succeeded but an error was expected", verb, words[0]);
     }
     FormatValue(&result, shown, sizeof shown);
+    if (result.vt == VT_DISPATCH && result.pdispVal) {
+        /* Kept for 'result'. */
+        if (g_result) {
+            g_result->lpVtbl->Release(g_result);
+        }
+        g_result = result.pdispVal;
+        g_result->lpVtbl->AddRef(g_result);
+    }
     VariantClear(&result);
     if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
         printf("%s %s = %s\n", verb, words[0], expected);
@@ -505,6 +564,10 @@ static void StepRelease(void) {
     uint32_t left;
     if (!g_object) {
         Fail("no object to release");
+    }
+    if (g_result) {
+        g_result->lpVtbl->Release(g_result);
+        g_result = NULL;
     }
     left = g_object->lpVtbl->Release(g_object);
     g_object = NULL;
