@@ -47,9 +47,10 @@ struct ViewMap {
     std::mutex mutex;
     std::unordered_map<const Object*, View*> views;
 };
+// Never destroyed: a view may be released while the process exits.
 ViewMap& Views() {
-    static ViewMap map;
-    return map;
+    static ViewMap* map = new ViewMap;
+    return *map;
 }
 
 bool IsNullIid(REFIID riid) {
