@@ -19,7 +19,8 @@ HRESULT ScodeOfErrorNumber(std::int32_t number) {
         return static_cast<HRESULT>(0x80000000u | (FOLIANT_FACILITY_CONTROL << 16) |
                                     static_cast<std::uint32_t>(number));
     }
-    return number;
+    // 0 would read as "no error" although the call failed.
+    return number == 0 ? E_FAIL : number;
 }
 
 ExcepInfo ExcepInfoOf(const AutomationError& error) {

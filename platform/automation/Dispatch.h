@@ -35,6 +35,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -54,7 +55,7 @@ struct ExcepInfo {
 };
 
 // The scode that carries an error number: 1..65535 as a control-facility HRESULT
-// (0x800A0000 | number); any other number is an HRESULT already.
+// (0x800A0000 | number); 0 as E_FAIL; any other number travels as it is.
 HRESULT ScodeOfErrorNumber(std::int32_t number);
 // The ExcepInfo of a raised error, number, source and description unchanged.
 ExcepInfo ExcepInfoOf(const AutomationError& error);

@@ -200,6 +200,12 @@ TEST(Invoke, RaisedErrorsReachTheCallerUnchanged) {
     EXPECT_EQ(c.excep.scode, static_cast<HRESULT>(0x80040201u));
     EXPECT_EQ(c.excep.Number(), static_cast<std::int32_t>(0x80040201u));
 
+    // Error 0 would read as success on the host's side.
+    c = Invoke(a, 4, DISPATCH_METHOD, {Variant(0)});
+    EXPECT_EQ(c.hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(c.excep.scode, E_FAIL);
+    EXPECT_NE(c.excep.Number(), 0);
+
     // Any other exception is still an error with its text, never a crash or a silent success.
     c = Invoke(a, 5, DISPATCH_METHOD);
     EXPECT_EQ(c.hr, DISP_E_EXCEPTION);
