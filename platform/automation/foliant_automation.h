@@ -64,7 +64,7 @@ typedef int32_t HRESULT;
 #define DISP_E_PARAMNOTOPTIONAL FOLIANT_HRESULT(0x8002000Fu)
 
 /* Error numbers 1..65535 raised by an object travel in EXCEPINFO.scode as control-facility
- * HRESULTs (0x800A0000 | number); any other number is an HRESULT already and travels as is. */
+ * HRESULTs (0x800A0000 | number); 0 travels as E_FAIL; any other number travels as it is. */
 #define FOLIANT_FACILITY_CONTROL 0x0Au
 
 /* ---- GUIDs ----------------------------------------------------------------------------- */
