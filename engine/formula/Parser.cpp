@@ -225,9 +225,9 @@ private:
     }
 
     NodePtr ParseComparison(Expect e) {
-        // The left side of a comparison may be of any type, so a condition's place passes on
-        // nothing more specific than "a value".
-        NodePtr left = ParseAdditive(e == Expect::Boolean ? Expect::Any : e);
+        // The expectation only names what is missing when no operand is there at all; the
+        // left side of a comparison may be of any type.
+        NodePtr left = ParseAdditive(e);
         const Expect same = ExpectOf(left->type);
         if (auto op = CompareOpOf(tok_.kind)) {
             Advance();
