@@ -119,9 +119,11 @@ std::optional<std::string> LikePattern(const std::string& text, bool prefix) {
         if (u == 0 || u >= 0x80) {
             return std::nullopt;
         }
-        if (c == '\\' || c == '%' || c == '_' || (prefix && (c == '*' || c == '?'))) {
+        if (c == '\\' || c == '%' || c == '_') {
             out.push_back('\\');
             out.push_back(c);
+        } else if (prefix) {
+            out.push_back(c); // startswith has no wildcards of its own
         } else if (c == '*') {
             out.push_back('%');
         } else if (c == '?') {
