@@ -3,7 +3,8 @@
 // claims to be exact, SQLite must select the same records as the evaluator (and a partial
 // translation must never drop a record the evaluator keeps). Any disagreement aborts.
 //
-// Input: two bytes for the run's date (days around 2000-01-01), then the formula text.
+// Input: two bytes for the run's date (days around 2000-01-01), then the formula text. Run with
+// -dict=fuzz/formula.dict to reach the keywords and fields sooner.
 
 #include "engine/formula/Formula.h"
 #include "engine/formula/SqlTranslation.h"
