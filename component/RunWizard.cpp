@@ -1,0 +1,59 @@
+#include "component/Wizard.h"
+
+#include "dialog/frmWizard.h"
+#include "resources/Resources.h"
+
+namespace foliant::Wizard {
+
+void CheckReportKind(int kind) {
+    if (kind == 1) {
+        return;
+    }
+    WizardState& s = State();
+    s.ReportErrorNumber -= 1;
+    throw automation::AutomationError(s.ReportErrorNumber, "",
+                                      resources::LoadResString(kNotColumnarText));
+}
+
+void AppendPageSize(std::int16_t n) {
+    WizardState& s = State();
+    s.PageCount = static_cast<std::int16_t>(s.PageCount + 1);
+    s.PageControlEnd.ReDimPreserve(s.PageCount);
+    if (s.PageCount == 1) {
+        s.PageControlEnd(1) = n;
+    } else {
+        s.PageControlEnd(s.PageCount) =
+            static_cast<std::int16_t>(n + s.PageControlEnd(s.PageCount - 1));
+    }
+}
+
+void BuildPageTable() {
+    for (const std::int16_t n : {11, 11, 15, 17, 13, 7, 9}) {
+        AppendPageSize(n);
+    }
+}
+
+void RunWizard() {
+    RegisterResourcePictures();
+    WizardState& s = State();
+    LoadPreviewViewer();
+    s.PageCount = 0;
+    s.PageControlEnd.Erase();
+    BuildPageTable();
+    s.CurrentPage = 1;
+
+    dialog::frmWizard& form = NewWizardForm(); // loads the dialog
+    form.cmdBack.SetEnabled(false);
+    const int first = 9;
+    const int last = 9 + s.PageControlEnd(1);
+    for (forms::Control* control : form.Controls()) {
+        const int t = TagNumber(*control);
+        if (t > first && t <= last) {
+            control->SetVisible(true);
+        }
+    }
+    ImportReport();
+    form.Show(true);
+}
+
+} // namespace foliant::Wizard
