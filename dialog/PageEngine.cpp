@@ -36,6 +36,19 @@ bool IsHiddenType(int v) {
 
 } // namespace
 
+forms::Node* FirstFieldNode() {
+    // Field nodes are the children of table nodes; the tree adds them in tree order, so the
+    // first one in the collection is the first field of the first table that has fields (node
+    // 3 whenever the first table has a field).
+    for (forms::Node* table = WizardForm().DatabaseTreeView.Nodes().Item(1).Child();
+         table != nullptr; table = table->Next()) {
+        if (table->Child() != nullptr) {
+            return table->Child();
+        }
+    }
+    return nullptr;
+}
+
 int GroupCount() {
     return WizardForm().GroupTreeView.Nodes().Count() - 1;
 }
@@ -86,12 +99,12 @@ void FillDatabaseTree(bool includeType14) {
             }
         }
     }
-    if (nodes.Count() < 3) {
+    if (forms::Node* field = FirstFieldNode()) {
+        f.DatabaseTreeView.SetSelectedItem(field);
+    } else {
         f.Add.SetEnabled(false);
         f.AddGroup.SetEnabled(false);
         f.AddSelect.SetEnabled(false);
-    } else {
-        f.DatabaseTreeView.SetSelectedItem(&nodes.Item(3));
     }
 }
 
@@ -118,8 +131,9 @@ void RunPageEntry() {
     } else if (page == 1) {
         FillDatabaseTree(true);
     }
-    if (f.DatabaseTreeView.Visible() && f.DatabaseTreeView.Nodes().Count() > 2) {
-        f.DatabaseTreeView.SetSelectedItem(&f.DatabaseTreeView.Nodes().Item(3));
+    forms::Node* field = FirstFieldNode();
+    if (f.DatabaseTreeView.Visible() && field != nullptr) {
+        f.DatabaseTreeView.SetSelectedItem(field);
         f.DatabaseTreeView.SetFocus();
         if (page == 5) {
             f.AddSelect.SetEnabled(true);

@@ -219,6 +219,9 @@ int TagNumber(const forms::Control& control);
 // The number of groups (group tree nodes below the root) and of summaries (sum of
 // GroupSummaryCount).
 int GroupCount();
+// The first field node of the database tree (node 3 when the first table has a field), or null
+// when no table has a field the tree lists.
+forms::Node* FirstFieldNode();
 int SummaryCount();
 
 // Fields page helpers: whether a tree node's tag names a field, and a braced name without its
