@@ -1,8 +1,13 @@
 // foliant: the host program. Commands:
 //   foliant inspect FILE.rpt            the report's structure as JSON
 //   foliant demo [--db DB] [--out FILE]  make a report over the sample database and save it
+//   foliant new [DB]                    a new columnar report over DB, then the wizard
+//   foliant edit FILE.rpt               the wizard over a saved report
 // Exit status 0 on success; otherwise 1 with one line on stderr saying what went wrong.
 #include "apps/foliant/Demo.h"
+#ifdef FOLIANT_WITH_GUI
+#include "apps/foliant/WizardWindow.h"
+#endif
 #include "engine/EngineError.h"
 #include "engine/ReportFile.h"
 
@@ -54,6 +59,18 @@ int main(int argc, char** argv) {
     demo->add_option("--db", database, "the database (default: the sample database)");
     demo->add_option("--out", out, "the report file to write (default: foliant-demo.rpt)");
 
+#ifdef FOLIANT_SAMPLE_DB
+    std::string newDatabase = FOLIANT_SAMPLE_DB;
+#else
+    std::string newDatabase;
+#endif
+    auto* create = app.add_subcommand(
+        "new", "Make a new columnar report over a database and run the wizard on it");
+    create->add_option("DB", newDatabase, "the database (default: the sample database)");
+    std::string editPath;
+    auto* edit = app.add_subcommand("edit", "Run the wizard on a saved report");
+    edit->add_option("FILE", editPath, "the report file (.rpt)")->required();
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -70,6 +87,20 @@ int main(int argc, char** argv) {
             const auto report = foliant::engine::LoadReportFromFile(inspectPath);
             std::cout << foliant::engine::DescribeReport(*report) << "\n";
             return 0;
+        }
+        if (*create || *edit) {
+#ifdef FOLIANT_WITH_GUI
+            if (!foliant::app::HaveDisplay()) {
+                return Fail("Cannot open the wizard window: there is no display (DISPLAY is not "
+                            "set).");
+            }
+            const auto report = *create ? foliant::engine::Report::CreateOverDatabase(newDatabase)
+                                        : foliant::engine::LoadReportFromFile(editPath);
+            foliant::app::RunWizardWindow(report, argc, argv);
+            return 0;
+#else
+            return Fail("This foliant was built without windows; the wizard cannot be shown.");
+#endif
         }
         if (*demo) {
             const auto report = foliant::app::BuildDemoReport(database);
