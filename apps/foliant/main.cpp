@@ -90,12 +90,12 @@ int main(int argc, char** argv) {
         }
         if (*create || *edit) {
 #ifdef FOLIANT_WITH_GUI
+            const auto report = *create ? foliant::engine::Report::CreateOverDatabase(newDatabase)
+                                        : foliant::engine::LoadReportFromFile(editPath);
             if (!foliant::app::HaveDisplay()) {
                 return Fail("Cannot open the wizard window: there is no display (DISPLAY is not "
                             "set).");
             }
-            const auto report = *create ? foliant::engine::Report::CreateOverDatabase(newDatabase)
-                                        : foliant::engine::LoadReportFromFile(editPath);
             foliant::app::RunWizardWindow(report, argc, argv);
             return 0;
 #else
