@@ -34,6 +34,12 @@ void BuildPageTable() {
 }
 
 void RunWizard() {
+    // A second run from inside the open dialog would replace the dialog whose handler is
+    // running; the platform refuses to show a form modally twice.
+    if (const dialog::frmWizard* open = CurrentWizardForm(); open != nullptr && open->Loaded()) {
+        throw automation::AutomationError(
+            400, "Foliant", "Form already displayed; can't show modally: the wizard is open.");
+    }
     RegisterResourcePictures();
     WizardState& s = State();
     LoadPreviewViewer();
@@ -42,18 +48,26 @@ void RunWizard() {
     BuildPageTable();
     s.CurrentPage = 1;
 
-    dialog::frmWizard& form = NewWizardForm(); // loads the dialog
-    form.cmdBack.SetEnabled(false);
-    const int first = 9;
-    const int last = 9 + s.PageControlEnd(1);
-    for (forms::Control* control : form.Controls()) {
-        const int t = TagNumber(*control);
-        if (t > first && t <= last) {
-            control->SetVisible(true);
+    // A run that fails on the way leaves no dialog loaded behind it.
+    try {
+        dialog::frmWizard& form = NewWizardForm(); // loads the dialog
+        form.cmdBack.SetEnabled(false);
+        const int first = 9;
+        const int last = 9 + s.PageControlEnd(1);
+        for (forms::Control* control : form.Controls()) {
+            const int t = TagNumber(*control);
+            if (t > first && t <= last) {
+                control->SetVisible(true);
+            }
         }
+        ImportReport();
+        form.Show(true);
+    } catch (...) {
+        if (dialog::frmWizard* open = CurrentWizardForm(); open != nullptr && open->Loaded()) {
+            open->Unload();
+        }
+        throw;
     }
-    ImportReport();
-    form.Show(true);
 }
 
 } // namespace foliant::Wizard

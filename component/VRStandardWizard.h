@@ -29,7 +29,8 @@ public:
 
     // Runs the wizard over CurrentReport and returns when the dialog has been closed. Has no
     // error handling of its own: an engine error during the import, or the lack of a report,
-    // ends the call with that error.
+    // ends the call with that error. Called while the wizard is open in this thread it throws
+    // AutomationError 400 and leaves the open wizard alone.
     void DisplayReportWizard();
 
 private:

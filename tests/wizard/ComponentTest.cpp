@@ -67,12 +67,17 @@ TEST_F(WizardTest, ObjectsOfOneThreadShareTheLastAssignedReport) {
     EXPECT_EQ(Wizard::State().CurrentReport, b);
 }
 
-TEST_F(WizardTest, DisplayWithoutAReportEndsWithAnErrorAndShowsNothing) {
+TEST_F(WizardTest, DisplayWithoutAReportEndsWithAnErrorAndLeavesNoDialogLoaded) {
     VRStandardWizard wizard;
     bool shown = false;
     backend->SetDriver([&shown](forms::Form&) { shown = true; });
     EXPECT_THROW(wizard.DisplayReportWizard(), AutomationError);
     EXPECT_FALSE(shown);
+    // The failed run leaves no dialog loaded: the next one opens.
+    ASSERT_NE(Wizard::CurrentWizardForm(), nullptr);
+    EXPECT_FALSE(Wizard::CurrentWizardForm()->Loaded());
+    Run(MakeReport(), [&shown](frmWizard&) { shown = true; });
+    EXPECT_TRUE(shown);
 }
 
 TEST_F(WizardTest, PageTableAndTagsPutEveryPagedControlOnOnePage) {
@@ -258,6 +263,26 @@ TEST_F(WizardTest, CancelLeavesTheReportExactlyAsItWas) {
     });
     EXPECT_TRUE(returned);
     EXPECT_EQ(engine::DescribeReport(*report), before);
+}
+
+TEST_F(WizardTest, ASecondRunFromInsideTheOpenWizardIsRefusedAndChangesNothing) {
+    const auto report = MakeReport();
+    Run(report, [&report](frmWizard& f) {
+        f.cmdNext.UserClick();
+        component::VRStandardWizard inner;
+        inner.SetVellumReport(report);
+        try {
+            inner.DisplayReportWizard();
+            FAIL() << "a second wizard opened over the first";
+        } catch (const AutomationError& e) {
+            EXPECT_EQ(e.Number(), 400);
+        }
+        EXPECT_EQ(Wizard::CurrentWizardForm(), &f);
+        EXPECT_EQ(Wizard::State().CurrentPage, 2);
+        EXPECT_EQ(Wizard::State().PageControlEnd.UBound(), 7);
+        f.cmdBack.UserClick();
+        EXPECT_EQ(ShownPage(f), 1);
+    });
 }
 
 TEST_F(WizardTest, EscPressesCancelFromAnyControl) {
