@@ -3,8 +3,10 @@
 //   foliant demo [--db DB] [--out FILE]  make a report over the sample database and save it
 //   foliant new [DB]                    a new columnar report over DB, then the wizard
 //   foliant edit FILE.rpt               the wizard over a saved report
+//   foliant script SCRIPT [--db DB | --report FILE.rpt]  the wizard headless, driven by a script
 // Exit status 0 on success; otherwise 1 with one line on stderr saying what went wrong.
 #include "apps/foliant/Demo.h"
+#include "apps/foliant/Script.h"
 #ifdef FOLIANT_WITH_GUI
 #include "apps/foliant/WizardWindow.h"
 #endif
@@ -15,7 +17,9 @@
 
 #include <cctype>
 #include <exception>
+#include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -71,6 +75,21 @@ int main(int argc, char** argv) {
     auto* edit = app.add_subcommand("edit", "Run the wizard on a saved report");
     edit->add_option("FILE", editPath, "the report file (.rpt)")->required();
 
+#ifdef FOLIANT_SAMPLE_DB
+    std::string scriptDatabase = FOLIANT_SAMPLE_DB;
+#else
+    std::string scriptDatabase;
+#endif
+    std::string scriptPath;
+    std::string scriptReport;
+    auto* script = app.add_subcommand(
+        "script", "Run the wizard headless, driven by an automation script; dump prints JSON");
+    script->add_option("SCRIPT", scriptPath, "the script file")->required();
+    auto* scriptDb = script->add_option("--db", scriptDatabase,
+                                        "a new report over this database (default: the sample "
+                                        "database)");
+    script->add_option("--report", scriptReport, "a saved report (.rpt)")->excludes(scriptDb);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -101,6 +120,28 @@ int main(int argc, char** argv) {
 #else
             return Fail("This foliant was built without windows; the wizard cannot be shown.");
 #endif
+        }
+        if (*script) {
+            std::ifstream in(scriptPath, std::ios::binary);
+            if (!in) {
+                return Fail("Cannot read the script " + scriptPath + ".");
+            }
+            std::ostringstream text;
+            text << in.rdbuf();
+            try {
+                const auto lines = foliant::app::ParseScript(text.str());
+                const auto report =
+                    scriptReport.empty()
+                        ? foliant::engine::Report::CreateOverDatabase(scriptDatabase)
+                        : foliant::engine::LoadReportFromFile(scriptReport);
+                foliant::app::RunScript(lines, report, std::cout);
+            } catch (const foliant::app::ScriptError& e) {
+                std::cout.flush();
+                std::cerr << "foliant: " << scriptPath << ":" << e.Line() << ": " << e.Reason()
+                          << "\n";
+                return 1;
+            }
+            return 0;
         }
         if (*demo) {
             const auto report = foliant::app::BuildDemoReport(database);
