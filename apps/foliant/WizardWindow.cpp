@@ -43,6 +43,8 @@ void RunWizardWindow(const std::shared_ptr<engine::Report>& report, int argc, ch
     component::VRStandardWizard wizard;
     wizard.SetVellumReport(report);
     wizard.DisplayReportWizard();
+    // The closed window is deleted later; let that happen while its backend still exists.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 } // namespace foliant::app

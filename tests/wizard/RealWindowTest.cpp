@@ -4,6 +4,7 @@
 #include "ui/qt/FormWindow.h"
 #include "ui/qt/QtBackend.h"
 
+#include <QCoreApplication>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -47,6 +48,8 @@ TEST_F(WizardTest, RealWindowGoesNextAndBackAndEscCancels) {
     component::VRStandardWizard wizard;
     wizard.SetVellumReport(report);
     wizard.DisplayReportWizard();
+    // The closed window is deleted later; let that happen while its backend still exists.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(acted);
     EXPECT_EQ(pages, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 6}));
     EXPECT_FALSE(Wizard::CurrentWizardForm()->Loaded());
