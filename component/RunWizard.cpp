@@ -47,6 +47,20 @@ void RunWizard() {
     s.PageControlEnd.Erase();
     BuildPageTable();
     s.CurrentPage = 1;
+    // Every run starts from what this report brings: the dialog is new (its group tree holds
+    // only the root, its filtered-field list is empty), so the arrays that follow those lists
+    // start empty and an earlier report's content does not count for this one.
+    s.ReportHasContent = false;
+    for (auto* array :
+         {&s.GroupSummaryCount, &s.GroupSortKind, &s.GroupSortValue, &s.SelectValueCount}) {
+        array->Erase();
+    }
+    for (auto* array : {&s.GroupSortField, &s.GroupOthersLabel, &s.SummaryField,
+                        &s.SummaryParameter, &s.SelectValues}) {
+        array->Erase();
+    }
+    s.SummaryOperation.Erase();
+    s.SummaryGrandTotal.Erase();
 
     // A run that fails on the way leaves no dialog loaded behind it.
     try {

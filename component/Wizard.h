@@ -15,9 +15,11 @@ inline constexpr std::int32_t kTypeMismatch = 13;
 inline constexpr int kNotColumnarText = 249;
 inline constexpr int kOthersText = 244;
 
-// The body of DisplayReportWizard: loads the preview form hidden, builds the page table, loads
-// the dialog (first use) with cmdBack disabled, shows page 1, imports the report and shows the
-// dialog modally. Returns when the dialog has been unloaded.
+// The body of DisplayReportWizard: loads the preview form hidden, builds the page table, starts
+// the group, summary and selection arrays and ReportHasContent afresh, loads the dialog with
+// cmdBack disabled, shows page 1, imports the report and shows the dialog modally. Returns when
+// the dialog has been unloaded. Throws AutomationError 400, changing nothing, while a wizard
+// is open in this thread; a run that fails unloads its dialog before the error goes on.
 void RunWizard();
 
 // Appends a page of n controls to PageControlEnd (running totals).

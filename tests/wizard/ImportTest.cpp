@@ -18,18 +18,35 @@ template <typename T> std::vector<T> Values(const Wizard::VbArray<T>& array) {
     return {array.Values().begin(), array.Values().end()};
 }
 
-TEST_F(WizardTest, AnEmptyReportLeavesTheStateArraysAlone) {
-    Wizard::State().GroupSortField.Append("kept");
-    Wizard::State().SummaryField.Append("kept too");
-    Run(MakeReport(), [](frmWizard& f) {
+TEST_F(WizardTest, AnEmptyReportBringsNothingAndAnEarlierRunLeavesNothingBehind) {
+    // A first run over a report with a group, a summary and content.
+    const auto full = MakeReport();
+    AddGroup(*full, "{Customer.Country}");
+    PlaceSummary(*full, "GF1", "{Orders.Amount}", 0);
+    Run(full, [](frmWizard&) {});
+    ASSERT_TRUE(Wizard::State().ReportHasContent);
+    ASSERT_EQ(Wizard::State().SummaryField.UBound(), 1);
+    Wizard::State().SelectValueCount.Append(0); // as a filtered field would leave it
+
+    // A second run in the same thread over an empty report starts from nothing.
+    int nextPage = 0;
+    Run(MakeReport(), [&nextPage](frmWizard& f) {
         EXPECT_EQ(f.ReportFieldList1.ListCount(), 0);
         EXPECT_EQ(f.GroupTreeView.Nodes().Count(), 1);
         EXPECT_EQ(f.StyleList.ListIndex(), 0);
         EXPECT_EQ(f.TitleText.Text(), "");
+        f.cmdNext.UserClick();
+        f.cmdNext.UserClick();
+        nextPage = Wizard::State().CurrentPage;
     });
-    EXPECT_EQ(Values(Wizard::State().GroupSortField), std::vector<std::string>{"kept"});
-    EXPECT_EQ(Values(Wizard::State().SummaryField), std::vector<std::string>{"kept too"});
-    EXPECT_FALSE(Wizard::State().ReportHasContent);
+    const auto& s = Wizard::State();
+    EXPECT_FALSE(s.ReportHasContent);
+    EXPECT_EQ(nextPage, 5); // the selection page is offered again
+    EXPECT_TRUE(s.GroupSummaryCount.IsEmpty());
+    EXPECT_TRUE(s.GroupSortField.IsEmpty());
+    EXPECT_TRUE(s.SummaryField.IsEmpty());
+    EXPECT_TRUE(s.SummaryGrandTotal.IsEmpty());
+    EXPECT_TRUE(s.SelectValueCount.IsEmpty());
 }
 
 TEST_F(WizardTest, DetailFieldsComeInByLeftAndEqualLeftsLastPlacedFirst) {
