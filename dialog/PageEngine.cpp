@@ -109,8 +109,8 @@ void FillDatabaseTree(bool includeType14) {
 }
 
 void ShowPage(std::int16_t /*from*/, std::int16_t to) {
-    // Both walks of the original give the same result: the target page's controls visible,
-    // every other paged control hidden, common controls untouched.
+    // Whichever page the move comes from, the result is the same: the target page's controls
+    // visible, every other paged control hidden, the common controls untouched.
     const WizardState& s = State();
     const int low = 9 + (to > 1 ? s.PageControlEnd(to - 1) : 0);
     const int high = 9 + s.PageControlEnd(to);
