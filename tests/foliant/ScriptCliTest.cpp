@@ -146,6 +146,23 @@ TEST_F(ScriptCliTest, MistakesStopTheScriptWithTheLineAndTheReason) {
     }
 }
 
+TEST_F(ScriptCliTest, ClosingTheWindowEndsTheWizardAndLaterLinesStillRun) {
+    const Outcome r = Run("window frmWizard move 300 300 9000 6000\n");
+    EXPECT_EQ(r.status, 1);
+    // The wizard is a fixed dialog: a person cannot size it.
+    EXPECT_EQ(r.err, "foliant: script.txt:1: Cannot size the window of 'frmWizard': it has a "
+                     "fixed size.\n");
+
+    const Outcome closed = Run("window frmWizard close\n"
+                               "dump\n"
+                               "click cmdNext\n");
+    EXPECT_EQ(closed.status, 1);
+    ASSERT_EQ(closed.dumps.size(), 1U);
+    EXPECT_EQ(closed.dumps[0]["form"]["loaded"], false);
+    // A closed wizard takes no clicks.
+    EXPECT_EQ(closed.err.rfind("foliant: script.txt:3: ", 0), 0U) << closed.err;
+}
+
 TEST_F(ScriptCliTest, TypingAndSelectingActAsAPersonWould) {
     const Outcome r = Run("click cmdNext\nclick cmdNext\nclick cmdNext\n"
                           "select StyleList \"Maroon/Teal Box\"\n"
