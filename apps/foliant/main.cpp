@@ -1,8 +1,15 @@
 // foliant: the host program. Commands:
 //   foliant inspect FILE.rpt            the report's structure as JSON
 //   foliant demo [--db DB] [--out FILE]  make a report over the sample database and save it
+//   foliant new [DB]                    a new columnar report over DB, then the wizard
+//   foliant edit FILE.rpt               the wizard over a saved report
+//   foliant script SCRIPT [--db DB | --report FILE.rpt]  the wizard headless, driven by a script
 // Exit status 0 on success; otherwise 1 with one line on stderr saying what went wrong.
 #include "apps/foliant/Demo.h"
+#include "apps/foliant/Script.h"
+#ifdef FOLIANT_WITH_GUI
+#include "apps/foliant/WizardWindow.h"
+#endif
 #include "engine/EngineError.h"
 #include "engine/ReportFile.h"
 
@@ -10,7 +17,9 @@
 
 #include <cctype>
 #include <exception>
+#include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -54,6 +63,33 @@ int main(int argc, char** argv) {
     demo->add_option("--db", database, "the database (default: the sample database)");
     demo->add_option("--out", out, "the report file to write (default: foliant-demo.rpt)");
 
+#ifdef FOLIANT_SAMPLE_DB
+    std::string newDatabase = FOLIANT_SAMPLE_DB;
+#else
+    std::string newDatabase;
+#endif
+    auto* create = app.add_subcommand(
+        "new", "Make a new columnar report over a database and run the wizard on it");
+    create->add_option("DB", newDatabase, "the database (default: the sample database)");
+    std::string editPath;
+    auto* edit = app.add_subcommand("edit", "Run the wizard on a saved report");
+    edit->add_option("FILE", editPath, "the report file (.rpt)")->required();
+
+#ifdef FOLIANT_SAMPLE_DB
+    std::string scriptDatabase = FOLIANT_SAMPLE_DB;
+#else
+    std::string scriptDatabase;
+#endif
+    std::string scriptPath;
+    std::string scriptReport;
+    auto* script = app.add_subcommand(
+        "script", "Run the wizard headless, driven by an automation script; dump prints JSON");
+    script->add_option("SCRIPT", scriptPath, "the script file")->required();
+    auto* scriptDb = script->add_option("--db", scriptDatabase,
+                                        "a new report over this database (default: the sample "
+                                        "database)");
+    script->add_option("--report", scriptReport, "a saved report (.rpt)")->excludes(scriptDb);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -69,6 +105,42 @@ int main(int argc, char** argv) {
         if (*inspect) {
             const auto report = foliant::engine::LoadReportFromFile(inspectPath);
             std::cout << foliant::engine::DescribeReport(*report) << "\n";
+            return 0;
+        }
+        if (*create || *edit) {
+#ifdef FOLIANT_WITH_GUI
+            const auto report = *create ? foliant::engine::Report::CreateOverDatabase(newDatabase)
+                                        : foliant::engine::LoadReportFromFile(editPath);
+            if (!foliant::app::HaveDisplay()) {
+                return Fail("Cannot open the wizard window: there is no display (DISPLAY is not "
+                            "set).");
+            }
+            foliant::app::RunWizardWindow(report, argc, argv);
+            return 0;
+#else
+            return Fail("This foliant was built without windows; the wizard cannot be shown.");
+#endif
+        }
+        if (*script) {
+            std::ifstream in(scriptPath, std::ios::binary);
+            if (!in) {
+                return Fail("Cannot read the script " + scriptPath + ".");
+            }
+            std::ostringstream text;
+            text << in.rdbuf();
+            try {
+                const auto lines = foliant::app::ParseScript(text.str());
+                const auto report =
+                    scriptReport.empty()
+                        ? foliant::engine::Report::CreateOverDatabase(scriptDatabase)
+                        : foliant::engine::LoadReportFromFile(scriptReport);
+                foliant::app::RunScript(lines, report, std::cout);
+            } catch (const foliant::app::ScriptError& e) {
+                std::cout.flush();
+                std::cerr << "foliant: " << scriptPath << ":" << e.Line() << ": " << e.Reason()
+                          << "\n";
+                return 1;
+            }
             return 0;
         }
         if (*demo) {

@@ -1,0 +1,33 @@
+#include "component/VRStandardWizard.h"
+
+#include "component/Wizard.h"
+#include "engine/Report.h"
+
+namespace foliant::component {
+
+VRStandardWizard::VRStandardWizard() {
+    Wizard::State().ReportErrorNumber = 65535;
+}
+
+void VRStandardWizard::SetVellumReport(const std::shared_ptr<automation::Object>& report) {
+    report_ = report;
+    if (!report) {
+        Wizard::State().CurrentReport = nullptr;
+        throw automation::AutomationError(91, "Foliant",
+                                          "Object variable not set: VellumReport needs a report.");
+    }
+    auto asReport = std::dynamic_pointer_cast<engine::Report>(report);
+    if (!asReport) {
+        throw automation::AutomationError(Wizard::kTypeMismatch, "Foliant",
+                                          "Type mismatch: the object assigned to VellumReport "
+                                          "is not a report.");
+    }
+    Wizard::State().CurrentReport = asReport;
+    Wizard::CheckReportKind(static_cast<int>(asReport->GetReportKind()));
+}
+
+void VRStandardWizard::DisplayReportWizard() {
+    Wizard::RunWizard();
+}
+
+} // namespace foliant::component

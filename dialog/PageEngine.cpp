@@ -1,0 +1,308 @@
+// The page engine: the database tree, page membership, Next, Back and Cancel.
+#include "component/WizardState.h"
+#include "dialog/frmWizard.h"
+#include "engine/Report.h"
+#include "platform/forms/Backend.h"
+#include "resources/Resources.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace foliant::Wizard {
+
+using resources::LoadResString;
+
+namespace {
+
+// Selects item 0 of a list so that its selection handling runs even when item 0 was already
+// selected.
+void ReselectFirst(forms::ListBox& list) {
+    if (list.ListIndex() == 0) {
+        list.SetListIndex(-1);
+    }
+    list.SetListIndex(0);
+    list.SetSelected(0, true);
+}
+
+// The record order a group node carries in its tag (0, 1 or 2).
+int GroupOrderOf(const forms::Node& node) {
+    const int order = std::atoi(node.Tag().c_str());
+    return order >= 0 && order <= 2 ? order : 0;
+}
+
+bool IsHiddenType(int v) {
+    return v == 13 || v == 15 || (v >= 17 && v <= 22);
+}
+
+} // namespace
+
+forms::Node* FirstFieldNode() {
+    // Field nodes are the children of table nodes; the tree adds them in tree order, so the
+    // first one in the collection is the first field of the first table that has fields (node
+    // 3 whenever the first table has a field).
+    for (forms::Node* table = WizardForm().DatabaseTreeView.Nodes().Item(1).Child();
+         table != nullptr; table = table->Next()) {
+        if (table->Child() != nullptr) {
+            return table->Child();
+        }
+    }
+    return nullptr;
+}
+
+int GroupCount() {
+    return WizardForm().GroupTreeView.Nodes().Count() - 1;
+}
+
+int SummaryCount() {
+    int total = 0;
+    for (const auto n : State().GroupSummaryCount.Values()) {
+        total += n;
+    }
+    return total;
+}
+
+std::int16_t NextPageNumber(std::int16_t page) {
+    return page == State().PageCount ? page : static_cast<std::int16_t>(page + 1);
+}
+
+std::int16_t PreviousPageNumber(std::int16_t page) {
+    return page == 1 ? page : static_cast<std::int16_t>(page - 1);
+}
+
+void FillDatabaseTree(bool includeType14) {
+    dialog::frmWizard& f = WizardForm();
+    auto& nodes = f.DatabaseTreeView.Nodes();
+    if (nodes.Count() > 0) {
+        nodes.Remove(1);
+    }
+    if (f.SecondSummaryCombo.ListCount() > 0) {
+        f.SecondSummaryCombo.Clear();
+    }
+    forms::Node& root = nodes.Add(LoadResString(109), "Database");
+    root.SetExpanded(true);
+    root.SetTag("");
+    const auto tables = RequireReport().GetDataSource()->GetTableList();
+    for (const auto& table : tables->All()) {
+        forms::Node& tableNode =
+            nodes.Add(&root, forms::Relationship::Child, {}, table->TableName(), "DatabaseTable");
+        tableNode.SetTag(table->TableName());
+        tableNode.SetExpanded(true);
+        for (const auto& field : table->GetFieldList()->All()) {
+            const int v = static_cast<int>(field->ValueType());
+            if (!IsHiddenType(v) && (v != 14 || includeType14)) {
+                forms::Node& fieldNode = nodes.Add(&tableNode, forms::Relationship::Child, {},
+                                                   field->ShortName(), "FieldItem");
+                fieldNode.SetTag(field->BracedName());
+            }
+            if (v >= 1 && v <= 8) {
+                f.SecondSummaryCombo.AddItem(field->TableOfField() + "." + field->ShortName());
+            }
+        }
+    }
+    if (forms::Node* field = FirstFieldNode()) {
+        f.DatabaseTreeView.SetSelectedItem(field);
+    } else {
+        f.Add.SetEnabled(false);
+        f.AddGroup.SetEnabled(false);
+        f.AddSelect.SetEnabled(false);
+    }
+}
+
+void ShowPage(std::int16_t /*from*/, std::int16_t to) {
+    // Whichever page the move comes from, the result is the same: the target page's controls
+    // visible, every other paged control hidden, the common controls untouched.
+    const WizardState& s = State();
+    const int low = 9 + (to > 1 ? s.PageControlEnd(to - 1) : 0);
+    const int high = 9 + s.PageControlEnd(to);
+    for (forms::Control* control : WizardForm().Controls()) {
+        const int t = TagNumber(*control);
+        if (t <= 9) {
+            continue;
+        }
+        control->SetVisible(t > low && t <= high);
+    }
+}
+
+void RunPageEntry() {
+    dialog::frmWizard& f = WizardForm();
+    const int page = State().CurrentPage;
+    if (page == 2 || page == 3 || page == 5) {
+        FillDatabaseTree(false);
+    } else if (page == 1) {
+        FillDatabaseTree(true);
+    }
+    forms::Node* field = FirstFieldNode();
+    if (f.DatabaseTreeView.Visible() && field != nullptr) {
+        f.DatabaseTreeView.SetSelectedItem(field);
+        f.DatabaseTreeView.SetFocus();
+        if (page == 5) {
+            f.AddSelect.SetEnabled(true);
+        } else if (page == 2) {
+            f.AddGroup.SetEnabled(true);
+        } else if (page == 3) {
+            f.AddTotal.SetEnabled(true);
+        }
+    }
+    if (page == 1 && f.ReportFieldList1.ListCount() > 0) {
+        f.ReportFieldList1.SetListIndex(0);
+    }
+    if (page == 2 && GroupCount() >= 1) {
+        forms::Node& first = f.GroupTreeView.Nodes().Item(2);
+        f.GroupTreeView.SetSelectedItem(&first);
+        f.OrderCombo.SetListIndex(GroupOrderOf(first));
+        UpdateGroupMoveButtons();
+    }
+    if (page == 4) {
+        ApplyTopNLayout(f.TopNSortCombo.ListIndex());
+        if (f.TopNGroupCombo.ListCount() > 0) {
+            f.TopNGroupCombo.SetListIndex(0);
+        }
+    }
+    if (page == 3) {
+        for (forms::Control* control : std::initializer_list<forms::Control*>{
+                 &f.PIsLabel, &f.PIsText, &f.WithLabel, &f.SecondSummaryCombo}) {
+            control->SetVisible(false);
+        }
+        if (f.GroupCombo.ListCount() > 0) {
+            f.GroupCombo.SetListIndex(0);
+        }
+        if (f.TotalList.ListCount() > 0) {
+            ReselectFirst(f.TotalList);
+        }
+    }
+    if (page == 7 && f.SaveText.Text().empty()) {
+        std::string path = std::filesystem::current_path().string() + "/";
+        path += f.TitleText.Text().empty() ? LoadResString(275) : f.TitleText.Text() + ".rpt";
+        f.SaveText.SetText(path);
+    }
+    if (f.TitleText.Visible()) {
+        f.TitleText.SetSelStart(0);
+    }
+    if (f.SaveText.Visible()) {
+        f.SaveText.SetSelStart(0);
+    }
+}
+
+void ChangePage(std::int16_t direction) {
+    dialog::frmWizard& f = WizardForm();
+    WizardState& s = State();
+    const bool content = s.ReportHasContent;
+    if (direction == 1) {
+        const std::int16_t from = s.CurrentPage;
+        if (from == 1) {
+            f.cmdBack.SetEnabled(true);
+        }
+        int page = from + 1;
+        if (f.GroupTreeView.Visible()) {
+            if (GroupCount() >= 1) {
+                FillGroupCombo();
+            } else {
+                page += content ? 3 : 2;
+            }
+        }
+        if (f.TotalList.Visible()) {
+            if (SummaryCount() >= 1) {
+                FillTopNGroupCombo();
+            } else {
+                page += content ? 2 : 1;
+            }
+        }
+        if (f.TopNSortCombo.Visible() && content) {
+            page += 1;
+        }
+        s.CurrentPage = static_cast<std::int16_t>(page);
+        if (s.CurrentPage == s.PageCount) {
+            f.cmdNext.SetEnabled(false);
+            f.FinishCmd.SetDefault(true);
+        }
+        const auto before = static_cast<std::int16_t>(s.CurrentPage - 1);
+        ShowPage(before, NextPageNumber(before));
+        if (f.SelectList.Visible() && f.SelectList.ListCount() > 0) {
+            ReselectFirst(f.SelectList);
+        }
+    } else if (direction == 2) {
+        const std::int16_t from = s.CurrentPage;
+        int page = from;
+        if (from == 6 && content) {
+            page -= 1;
+        }
+        if (from == 5 || (from == 6 && content)) {
+            if (GroupCount() >= 1) {
+                if (SummaryCount() == 0) {
+                    page -= 1;
+                }
+            } else {
+                page -= 2;
+            }
+        }
+        if (from == 5 || from == 6) {
+            // Filtered fields left at "is any value" have no values: they are dropped.
+            for (int i = f.SelectList.ListCount() - 1; i >= 0; --i) {
+                if (f.SelectList.ItemData(i) == 0) {
+                    f.SelectList.RemoveItem(i);
+                    s.SelectValueCount.RemoveAt(i + 1);
+                }
+            }
+        }
+        s.CurrentPage = static_cast<std::int16_t>(page);
+        ShowPage(s.CurrentPage, PreviousPageNumber(s.CurrentPage));
+        if (f.SelectList.Visible() && f.SelectList.ListCount() > 0) {
+            ReselectFirst(f.SelectList);
+        }
+        if (f.SelectList.Visible() && f.SelectList.ListCount() == 0) {
+            HideConditionControls();
+        }
+        s.CurrentPage = static_cast<std::int16_t>(s.CurrentPage - 1);
+        f.cmdNext.SetEnabled(true);
+        if (s.CurrentPage == 1) {
+            f.cmdBack.SetEnabled(false);
+        }
+    } else {
+        forms::MsgBox("Internal Wizard Error, dog breath!", forms::vbOKOnly);
+        RunPageEntry();
+        return;
+    }
+    const bool treeShown = s.CurrentPage != 4 && s.CurrentPage != 6 && s.CurrentPage != 7;
+    f.DatabaseTreeView.SetVisible(treeShown);
+    f.DatabaseFields.SetVisible(treeShown);
+    RunPageEntry();
+}
+
+void CloseWizard() {
+    CloseHelpWindow();
+    WizardForm().Unload();
+}
+
+} // namespace foliant::Wizard
+
+namespace foliant::dialog {
+
+void frmWizard::cmdNext_Click() {
+    if (SelectList.Visible() && !Wizard::CheckSelectionFormula()) {
+        return;
+    }
+    Wizard::ChangePage(1);
+    if (DatabaseTreeView.Nodes().Count() <= 2) {
+        RemoveGroup.SetEnabled(false);
+    }
+    if (SelectList.Visible()) {
+        if (SelectList.ListCount() == 0) {
+            Wizard::HideConditionControls();
+        }
+        // With filtered fields the selection of item 0 has shown its condition controls.
+    }
+}
+
+void frmWizard::cmdBack_Click() {
+    if (SelectList.Visible() && !Wizard::CheckSelectionFormula()) {
+        return;
+    }
+    Wizard::ChangePage(2);
+}
+
+void frmWizard::cmdCancel_Click() {
+    Wizard::CloseHelpWindow();
+    Unload();
+}
+
+} // namespace foliant::dialog

@@ -1,0 +1,244 @@
+#pragma once
+
+#include "platform/forms/Controls.h"
+#include "platform/forms/Form.h"
+#include "platform/forms/TreeView.h"
+
+#include <cstdint>
+#include <string>
+
+namespace foliant::dialog {
+
+using forms::CheckBox;
+using forms::ComboBox;
+using forms::CommandButton;
+using forms::CommonDialog;
+using forms::Frame;
+using forms::ImageList;
+using forms::Label;
+using forms::ListBox;
+using forms::OptionButton;
+using forms::PictureBox;
+using forms::TextBox;
+using forms::TreeView;
+
+// The wizard's dialog. Its pages are not panels: every control sits on the form (only the two
+// order options of page 4 sit in TopNTotalADFrame) and its numeric Tag says which page it
+// belongs to: 1-9 common, 10-20 page 1, 21-31 page 2, 32-46 page 3, 47-63 page 4, 64-76 page 5,
+// 77-83 page 6, 84-92 page 7. At design time the common and page-1 controls are visible and
+// every other page's controls hidden. Declaration order is the tab order: cmdNext first.
+class frmWizard : public forms::Form {
+public:
+    frmWizard();
+
+    // Handlers of the frame (the page engine).
+    void Form_Load();
+    void cmdNext_Click();
+    void cmdBack_Click();
+    void cmdCancel_Click();
+    // Page 6.
+    void StyleList_Click();
+
+private:
+    template <typename T, typename... Args>
+    T& Declare(std::string name, forms::Rect rect, std::string tag, Args&&... args) {
+        return Form::Add<T>(std::move(name), rect, std::move(tag), std::forward<Args>(args)...);
+    }
+    static constexpr auto kList = ComboBox::Style::DropDownList;
+    static constexpr auto kCombo = ComboBox::Style::DropDownCombo;
+
+public:
+    // Common controls.
+    CommandButton& cmdNext = Declare<CommandButton>("cmdNext", {5250, 4260, 1095, 315}, "2");
+    CommandButton& cmdBack = Declare<CommandButton>("cmdBack", {4080, 4260, 1095, 315}, "1");
+    CommandButton& cmdCancel = Declare<CommandButton>("cmdCancel", {2900, 4260, 1095, 315}, "3");
+    CommandButton& FinishCmd = Declare<CommandButton>("FinishCmd", {6440, 4260, 1280, 315}, "4");
+    CommandButton& cmdHelp = Declare<CommandButton>("cmdHelp", {200, 4260, 1095, 315}, "9");
+    Frame& Frame1 = Declare<Frame>("Frame1", {180, 4082, 7550, 75}, "5");
+    Label& DatabaseFields = Declare<Label>("DatabaseFields", {180, 1340, 2815, 200}, "7");
+    TreeView& DatabaseTreeView =
+        Declare<TreeView>("DatabaseTreeView", {180, 1590, 3200, 2400}, "6");
+    ImageList& ImageList1 = Declare<ImageList>("ImageList1", {}, "8");
+    CommonDialog& CommonDialog1 = Declare<CommonDialog>("CommonDialog1", {}, "");
+
+    // Page 1: fields to display.
+    Label& ChooseFieldBoldLabel =
+        Declare<Label>("ChooseFieldBoldLabel", {180, 120, 7600, 200}, "10");
+    Label& WhichFieldLabel = Declare<Label>("WhichFieldLabel", {180, 360, 7600, 600}, "11");
+    Frame& ChooseFieldFrame = Declare<Frame>("ChooseFieldFrame", {180, 1020, 7550, 75}, "20");
+    CommandButton& Add = Declare<CommandButton>("Add", {3500, 1880, 495, 255}, "14");
+    CommandButton& AddAll = Declare<CommandButton>("AddAll", {3500, 2170, 495, 255}, "15");
+    CommandButton& Remove = Declare<CommandButton>("Remove", {3500, 2640, 495, 255}, "16");
+    CommandButton& RemoveAll = Declare<CommandButton>("RemoveAll", {3500, 2940, 495, 255}, "17");
+    Label& ReportFields = Declare<Label>("ReportFields", {4100, 1350, 3255, 200}, "12");
+    ListBox& ReportFieldList1 =
+        Declare<ListBox>("ReportFieldList1", {4100, 1590, 3160, 2400}, "13");
+    CommandButton& CmdReportFieldUp =
+        Declare<CommandButton>("CmdReportFieldUp", {7360, 1600, 270, 240}, "18");
+    CommandButton& cmdReportFieldDown =
+        Declare<CommandButton>("cmdReportFieldDown", {7360, 1860, 270, 240}, "19");
+
+    // Page 2: grouping.
+    Label& ChooseGroupBoldLabel =
+        Declare<Label>("ChooseGroupBoldLabel", {180, 120, 7600, 200}, "21");
+    Label& WhichGroupSortLabel = Declare<Label>("WhichGroupSortLabel", {180, 360, 7600, 600}, "21");
+    Frame& ChooseGroupFrame = Declare<Frame>("ChooseGroupFrame", {180, 1020, 7550, 75}, "31");
+    CommandButton& AddGroup = Declare<CommandButton>("AddGroup", {3500, 1840, 480, 300}, "25");
+    CommandButton& RemoveGroup =
+        Declare<CommandButton>("RemoveGroup", {3500, 2240, 495, 300}, "26");
+    Label& GroupFields = Declare<Label>("GroupFields", {4100, 1350, 3275, 200}, "23");
+    TreeView& GroupTreeView = Declare<TreeView>("GroupTreeView", {4100, 1590, 3160, 2000}, "24");
+    CommandButton& cmdGroupUp = Declare<CommandButton>("cmdGroupUp", {7360, 1600, 270, 240}, "29");
+    CommandButton& CmdGroupDown =
+        Declare<CommandButton>("CmdGroupDown", {7360, 1860, 270, 240}, "30");
+    Label& SortOrder = Declare<Label>("SortOrder", {4100, 3750, 1800, 320}, "27");
+    ComboBox& OrderCombo = Declare<ComboBox>("OrderCombo", {4900, 3670, 2450, 315}, "28", kList);
+
+    // Page 3: summaries.
+    Label& ChooseTotalBoldLabel =
+        Declare<Label>("ChooseTotalBoldLabel", {180, 120, 7600, 255}, "41");
+    Label& WhichTotalLabel = Declare<Label>("WhichTotalLabel", {180, 360, 7600, 600}, "32");
+    Frame& ChooseTotalFrame = Declare<Frame>("ChooseTotalFrame", {180, 770, 7550, 75}, "46");
+    Label& GroupLabel = Declare<Label>("GroupLabel", {180, 940, 1500, 240}, "33");
+    ComboBox& GroupCombo = Declare<ComboBox>("GroupCombo", {1680, 900, 5820, 315}, "34", kList);
+    CommandButton& AddTotal = Declare<CommandButton>("AddTotal", {3500, 1840, 460, 300}, "37");
+    CommandButton& RemoveTotal =
+        Declare<CommandButton>("RemoveTotal", {3500, 2240, 460, 300}, "40");
+    Label& TotalFieldLabel = Declare<Label>("TotalFieldLabel", {4100, 1350, 3600, 255}, "35");
+    ListBox& TotalList = Declare<ListBox>("TotalList", {4100, 1590, 3400, 1230}, "36");
+    ComboBox& SumCombo = Declare<ComboBox>("SumCombo", {4100, 2940, 3400, 315}, "37", kList);
+    Label& PIsLabel = Declare<Label>("PIsLabel", {4100, 3400, 895, 255}, "42");
+    TextBox& PIsText = Declare<TextBox>("PIsText", {4600, 3360, 1400, 315}, "43");
+    Label& WithLabel = Declare<Label>("WithLabel", {4100, 3380, 815, 300}, "44");
+    ComboBox& SecondSummaryCombo =
+        Declare<ComboBox>("SecondSummaryCombo", {4500, 3340, 3000, 315}, "45", kList);
+    CheckBox& GrandTotalCheck = Declare<CheckBox>("GrandTotalCheck", {4100, 3770, 3095, 255}, "38");
+
+    // Page 4: group sorting.
+    Label& ChooseTopNBoldLabel = Declare<Label>("ChooseTopNBoldLabel", {180, 120, 7600, 255}, "47");
+    Label& WhichTopNLabel = Declare<Label>("WhichTopNLabel", {180, 360, 7600, 600}, "48");
+    Frame& ChooseTopNFrame = Declare<Frame>("ChooseTopNFrame", {180, 1040, 7550, 75}, "63");
+    Label& TopNGroupLabel = Declare<Label>("TopNGroupLabel", {180, 1290, 2800, 255}, "49");
+    ComboBox& TopNGroupCombo =
+        Declare<ComboBox>("TopNGroupCombo", {180, 1540, 4000, 315}, "50", kList);
+    Label& TopNSortLabel = Declare<Label>("TopNSortLabel", {180, 2070, 1000, 255}, "51");
+    ComboBox& TopNSortCombo =
+        Declare<ComboBox>("TopNSortCombo", {180, 2070, 2415, 315}, "52", kList);
+    Label& TopNOfLabel = Declare<Label>("TopNOfLabel", {2750, 2100, 910, 255}, "53");
+    ComboBox& TopNTotalCombo =
+        Declare<ComboBox>("TopNTotalCombo", {4020, 2070, 3655, 315}, "58", kList);
+    Label& TopNTotalLabel = Declare<Label>("TopNTotalLabel", {3620, 7070, 2455, 255}, "54");
+    Label& TopNWhereNIsLabel = Declare<Label>("TopNWhereNIsLabel", {180, 2580, 1300, 350}, "59");
+    TextBox& TopNText = Declare<TextBox>("TopNText", {1620, 2540, 800, 350}, "60");
+    CheckBox& TopNIncludeOthersCheck =
+        Declare<CheckBox>("TopNIncludeOthersCheck", {180, 3000, 3600, 375}, "61");
+    TextBox& TopNOthersText = Declare<TextBox>("TopNOthersText", {3640, 3000, 1275, 350}, "62");
+    Frame& TopNTotalADFrame = Declare<Frame>("TopNTotalADFrame", {4020, 2600, 3650, 615}, "55");
+    OptionButton& TopNAscendingOption =
+        Declare<OptionButton>("TopNAscendingOption", {220, 240, 1500, 255}, "56");
+    OptionButton& TopNDescendingOption =
+        Declare<OptionButton>("TopNDescendingOption", {1850, 240, 1500, 255}, "57");
+
+    // Page 5: record selection.
+    Label& ChooseSelectBoldLabel =
+        Declare<Label>("ChooseSelectBoldLabel", {180, 120, 7600, 200}, "65");
+    Label& WhichSelectLabel = Declare<Label>("WhichSelectLabel", {180, 360, 7600, 400}, "64");
+    Frame& ChooseSelectFrame = Declare<Frame>("ChooseSelectFrame", {180, 820, 7550, 75}, "76");
+    CommandButton& AddSelect = Declare<CommandButton>("AddSelect", {3500, 1840, 495, 300}, "67");
+    CommandButton& RemoveSelect =
+        Declare<CommandButton>("RemoveSelect", {3500, 2240, 495, 300}, "70");
+    Label& SelectFieldLabel = Declare<Label>("SelectFieldLabel", {4100, 1340, 6935, 200}, "66");
+    ListBox& SelectList = Declare<ListBox>("SelectList", {4100, 1590, 3580, 1035}, "67");
+    ComboBox& ConditionCombo =
+        Declare<ComboBox>("ConditionCombo", {4100, 2780, 3580, 315}, "66", kList);
+    ComboBox& ConditionTextCombo =
+        Declare<ComboBox>("ConditionTextCombo", {4100, 3140, 3580, 315}, "69", kCombo);
+    Label& AndLabel = Declare<Label>("AndLabel", {4140, 3490, 1015, 255}, "70");
+    ListBox& ConditionList = Declare<ListBox>("ConditionList", {4100, 3540, 2570, 450}, "72");
+    TextBox& SecondConditionText =
+        Declare<TextBox>("SecondConditionText", {4100, 3720, 3580, 315}, "73");
+    CommandButton& ConditionDel =
+        Declare<CommandButton>("ConditionDel", {6750, 3560, 900, 300}, "73");
+
+    // Page 6: style and title.
+    Label& ChooseStyleBoldLabel =
+        Declare<Label>("ChooseStyleBoldLabel", {180, 120, 7600, 200}, "80");
+    Label& WhichStyleLabel = Declare<Label>("WhichStyleLabel", {180, 360, 7600, 500}, "78");
+    Frame& ChooseTitleFrame = Declare<Frame>("ChooseTitleFrame", {180, 800, 7550, 75}, "83");
+    Label& ReportTitle = Declare<Label>("ReportTitle", {750, 1040, 1600, 300}, "81");
+    TextBox& TitleText = Declare<TextBox>("TitleText", {2150, 1040, 5000, 300}, "82");
+    ListBox& StyleList = Declare<ListBox>("StyleList", {750, 1390, 2900, 2595}, "79");
+    PictureBox& StylePicture = Declare<PictureBox>("StylePicture", {4450, 1390, 2300, 2595}, "77");
+
+    // Page 7: saving and viewing.
+    PictureBox& FinalPicture = Declare<PictureBox>("FinalPicture", {180, 280, 2415, 3400}, "89");
+    Label& WhichReportPathLabel =
+        Declare<Label>("WhichReportPathLabel", {2880, 440, 4800, 250}, "85");
+    TextBox& SaveText = Declare<TextBox>("SaveText", {2880, 800, 4100, 340}, "86");
+    CommandButton& Browse = Declare<CommandButton>("Browse", {7120, 800, 480, 340}, "84");
+    Label& WhichPreviewLabel = Declare<Label>("WhichPreviewLabel", {2880, 1540, 4400, 300}, "87");
+    OptionButton& QuickPreviewOption =
+        Declare<OptionButton>("QuickPreviewOption", {2880, 2010, 4700, 255}, "90");
+    OptionButton& VRWDesignerOption =
+        Declare<OptionButton>("VRWDesignerOption", {2880, 2340, 4700, 255}, "88");
+    OptionButton& SaveOption = Declare<OptionButton>("SaveOption", {2880, 2680, 4700, 255}, "92");
+};
+
+} // namespace foliant::dialog
+
+namespace foliant::Wizard {
+
+// The wizard dialog of this thread's current run. NewWizardForm makes a fresh dialog and loads
+// it (its load handling runs), replacing the dialog of an earlier run. WizardForm throws
+// AutomationError 91 when no dialog has been made in this thread.
+dialog::frmWizard& NewWizardForm();
+dialog::frmWizard& WizardForm();
+// The dialog of the current or last run, or null.
+dialog::frmWizard* CurrentWizardForm();
+
+// Sets the dialog's texts, list contents and pictures from the resources.
+void ApplyResourceTexts();
+// Rebuilds the database tree and the second-field list from the report's data source; fields
+// of value type 14 (long text) only when includeType14.
+void FillDatabaseTree(bool includeType14);
+// Moves CurrentPage (1 forward, 2 back) with the skip rules, shows the page and prepares it.
+void ChangePage(std::int16_t direction);
+// Shows the controls of page to and hides every other paged control.
+void ShowPage(std::int16_t from, std::int16_t to);
+std::int16_t NextPageNumber(std::int16_t page);
+std::int16_t PreviousPageNumber(std::int16_t page);
+// The steps that prepare the page just shown.
+void RunPageEntry();
+// Closes the help window, if one is open.
+void CloseHelpWindow();
+// CloseHelpWindow, then unloads the dialog.
+void CloseWizard();
+
+// A control's Tag as a page-membership number; a tag that is not a number counts as 0.
+int TagNumber(const forms::Control& control);
+// The number of groups (group tree nodes below the root) and of summaries (sum of
+// GroupSummaryCount).
+int GroupCount();
+// The first field node of the database tree (node 3 when the first table has a field), or null
+// when no table has a field the tree lists.
+forms::Node* FirstFieldNode();
+int SummaryCount();
+
+// Fields page helpers: whether a tree node's tag names a field, and a braced name without its
+// first and last character.
+bool IsFieldTag(const std::string& tag);
+std::string StripBraces(const std::string& text);
+
+// Small routines of the group, summary, group-sorting and selection pages the page engine calls.
+void UpdateGroupMoveButtons();
+void FillGroupCombo();
+void FillTopNGroupCombo();
+// The group-sorting page's arrangement for the sort kind k (0 Top N, 1 Bottom N, 2 Sort All,
+// -1 none).
+void ApplyTopNLayout(int k);
+// Disables RemoveSelect and hides the condition controls (no filtered field).
+void HideConditionControls();
+// Checks the record selection formula built from the selection page before it is left.
+bool CheckSelectionFormula();
+
+} // namespace foliant::Wizard

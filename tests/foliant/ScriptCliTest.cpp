@@ -1,0 +1,180 @@
+// foliant script: the wizard driven headless by a script, as a user runs it.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+struct Outcome {
+    int status = -1;
+    std::vector<json> dumps;
+    std::string err;
+};
+
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) {
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return q + "'";
+}
+
+class ScriptCliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "foliant-script-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+
+    Outcome Run(const std::string& script, const std::string& options = {}) {
+        std::ofstream(dir / "script.txt") << script;
+        const std::string command = "cd " + Quote(dir.string()) + " && " + Quote(FOLIANT_EXE) +
+                                    " " + options + " script script.txt >out.txt 2>err.txt";
+        Outcome r;
+        const int raw = std::system(command.c_str());
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        std::ifstream out(dir / "out.txt");
+        for (std::string line; std::getline(out, line);) {
+            r.dumps.push_back(json::parse(line));
+        }
+        std::ifstream err(dir / "err.txt");
+        std::ostringstream text;
+        text << err.rdbuf();
+        r.err = text.str();
+        return r;
+    }
+
+    // The dumped control of that name.
+    static json Control(const json& dump, const std::string& name) {
+        for (const auto& control : dump["form"]["controls"]) {
+            if (control["name"] == name) {
+                return control;
+            }
+        }
+        return {};
+    }
+
+    fs::path dir;
+};
+
+TEST_F(ScriptCliTest, ClicksMoveThroughThePagesAndDumpShowsPageControlsAndState) {
+    const Outcome r = Run("# the sample database has no groups: Next from page 2 goes to 5\n"
+                          "click cmdNext\n"
+                          "dump\n"
+                          "click cmdNext\n"
+                          "dump\n"
+                          "key DatabaseTreeView Esc\n"
+                          "dump\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.dumps.size(), 3U);
+    EXPECT_EQ(r.dumps[0]["page"], 2);
+    EXPECT_EQ(Control(r.dumps[0], "GroupTreeView")["visible"], true);
+    EXPECT_EQ(Control(r.dumps[0], "ReportFieldList1")["visible"], false);
+    EXPECT_EQ(r.dumps[1]["page"], 5);
+    EXPECT_EQ(Control(r.dumps[1], "SelectList")["visible"], true);
+    EXPECT_EQ(Control(r.dumps[1], "ConditionCombo")["visible"], false);
+    EXPECT_EQ(Control(r.dumps[1], "cmdBack")["enabled"], true);
+    EXPECT_EQ(r.dumps[1]["state"]["PageControlEnd"], json::parse("[11, 22, 37, 54, 67, 74, 83]"));
+    EXPECT_EQ(r.dumps[1]["state"]["ReportHasContent"], false);
+    EXPECT_EQ(r.dumps[1]["form"]["default"], "cmdNext");
+    // Lines after the wizard closed still run.
+    EXPECT_EQ(r.dumps[2]["form"]["loaded"], false);
+}
+
+TEST_F(ScriptCliTest, AScriptOverASavedReportSeesItsImportedContent) {
+    ASSERT_EQ(std::system(("cd " + Quote(dir.string()) + " && " + Quote(FOLIANT_EXE) +
+                           " demo --out demo.rpt >/dev/null 2>&1")
+                              .c_str()),
+              0);
+    // The options go after the script's name.
+    std::ofstream(dir / "script.txt") << "click cmdNext\ndump\n";
+    const std::string command = "cd " + Quote(dir.string()) + " && " + Quote(FOLIANT_EXE) +
+                                " script script.txt --report demo.rpt >out.txt 2>err.txt";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::ifstream out(dir / "out.txt");
+    std::string line;
+    ASSERT_TRUE(std::getline(out, line));
+    const json dump = json::parse(line);
+    // Over the saved report its columns, group, title and content come back.
+    EXPECT_EQ(dump["page"], 2);
+    EXPECT_FALSE(Control(dump, "ReportFieldList1")["items"].empty());
+    EXPECT_EQ(dump["state"]["GroupSummaryCount"].size(), 1U);
+    EXPECT_EQ(dump["state"]["ReportHasContent"], true);
+    EXPECT_EQ(Control(dump, "TitleText")["text"], "Sales by Country");
+}
+
+TEST_F(ScriptCliTest, MistakesStopTheScriptWithTheLineAndTheReason) {
+    struct Case {
+        const char* script;
+        const char* error;
+        std::size_t dumpsBefore;
+    };
+    const std::vector<Case> cases = {
+        // A person cannot press Back on page 1.
+        {"dump\nclick cmdBack\ndump\n", "script.txt:2: Cannot click 'cmdBack': it is disabled.", 1},
+        {"click cmdNext\n\nclick NoSuchButton\n",
+         "script.txt:3: there is no control \"NoSuchButton\" on frmWizard", 0},
+        // Malformed lines are found before anything runs.
+        {"dump\ntype TitleText \"unclosed\n", "script.txt:2: the quoted text has no closing quote",
+         0},
+        {"dump\nfrobnicate cmdNext\n", "script.txt:2: unknown command \"frobnicate\"", 0},
+        {"click\n", "script.txt:1: \"click\" takes 1 argument, not 0", 0},
+        {"select StyleList x\n",
+         "script.txt:1: an entry is a 0-based index or a quoted text, not \"x\"", 0},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = Run(c.script);
+        EXPECT_EQ(r.status, 1) << c.script;
+        EXPECT_EQ(r.err, std::string("foliant: ") + c.error + "\n") << c.script;
+        EXPECT_EQ(r.dumps.size(), c.dumpsBefore) << c.script;
+    }
+}
+
+TEST_F(ScriptCliTest, ClosingTheWindowEndsTheWizardAndLaterLinesStillRun) {
+    const Outcome r = Run("window frmWizard move 300 300 9000 6000\n");
+    EXPECT_EQ(r.status, 1);
+    // The wizard is a fixed dialog: a person cannot size it.
+    EXPECT_EQ(r.err, "foliant: script.txt:1: Cannot size the window of 'frmWizard': it has a "
+                     "fixed size.\n");
+
+    const Outcome closed = Run("window frmWizard close\n"
+                               "dump\n"
+                               "click cmdNext\n");
+    EXPECT_EQ(closed.status, 1);
+    ASSERT_EQ(closed.dumps.size(), 1U);
+    EXPECT_EQ(closed.dumps[0]["form"]["loaded"], false);
+    // A closed wizard takes no clicks.
+    EXPECT_EQ(closed.err.rfind("foliant: script.txt:3: ", 0), 0U) << closed.err;
+}
+
+TEST_F(ScriptCliTest, TypingAndSelectingActAsAPersonWould) {
+    const Outcome r = Run("click cmdNext\nclick cmdNext\nclick cmdNext\n"
+                          "select StyleList \"Maroon/Teal Box\"\n"
+                          "type TitleText \"Sales \"\"2024\"\"\"\n"
+                          "click cmdNext\n"
+                          "dump\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.dumps.size(), 1U);
+    EXPECT_EQ(r.dumps[0]["page"], 7);
+    const std::string saveText = Control(r.dumps[0], "SaveText")["text"];
+    EXPECT_TRUE(saveText.ends_with("/Sales \"2024\".rpt")) << saveText;
+    EXPECT_EQ(r.dumps[0]["form"]["default"], "FinishCmd");
+}
+
+} // namespace
