@@ -15,6 +15,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
+
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -23,6 +24,7 @@
 #include <QTreeWidget>
 #include <QWindow>
 #include <QWindowStateChangeEvent>
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <mutex>
@@ -164,6 +166,54 @@ QPixmap LoadPicture(const forms::Picture& picture) {
     return pixmap;
 }
 
+namespace {
+
+// A one-line label whose text is a little wider than its box is drawn with tighter letter
+// spacing instead of being cut off: dialog layouts come in fixed positions made for another
+// system's font.
+void FitOneLineLabel(QLabel& label) {
+    QFont font = label.font();
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 0);
+    const QString text = label.text().remove(QLatin1Char('&'));
+    const QFontMetrics metrics(font);
+    if (label.height() >= 2 * metrics.height() || text.isEmpty() || label.width() <= 0) {
+        label.setFont(font);
+        return; // room for more lines: the label wraps
+    }
+    // The room ends where a control to the right of the label covers it.
+    int room = label.width();
+    if (QWidget* parent = label.parentWidget()) {
+        for (QObject* child : parent->children()) {
+            auto* sibling = qobject_cast<QWidget*>(child);
+            if (sibling != nullptr && sibling != &label &&
+                qobject_cast<QLabel*>(sibling) == nullptr && sibling->isVisibleTo(parent) &&
+                sibling->x() > label.x() && sibling->geometry().intersects(label.geometry())) {
+                room = std::min(room, sibling->x() - label.x() - 2);
+            }
+        }
+    }
+    const int overflow = metrics.horizontalAdvance(text) - room;
+    if (overflow > 0) {
+        // Never tighter than one pixel a character: past that, text becomes hard to read.
+        const double spacing = std::min(1.0, (overflow + 1.0) / static_cast<double>(text.size()));
+        font.setLetterSpacing(QFont::AbsoluteSpacing, -spacing);
+    }
+    label.setFont(font);
+}
+
+void RefitLabels(QWidget* parent) {
+    if (parent == nullptr) {
+        return;
+    }
+    for (QLabel* label : parent->findChildren<QLabel*>()) {
+        if (label->textFormat() == Qt::PlainText) {
+            FitOneLineLabel(*label);
+        }
+    }
+}
+
+} // namespace
+
 void RegisterCustomWidget(const std::string& typeName, CustomWidgetFactory factory) {
     std::lock_guard lock(factoryMutex);
     Factories()[typeName] = std::move(factory);
@@ -176,6 +226,8 @@ FormWindow::FormWindow(forms::Form& form, QWidget* parent) : QDialog(parent), fo
     setFont(font);
     listener_ = form.Subscribe([this](const ChangeEvent& event) { OnChange(event); });
     Build();
+    // Labels are fitted once every control stands where it belongs.
+    RefitLabels(this);
 }
 
 FormWindow::~FormWindow() {
@@ -551,6 +603,7 @@ void FormWindow::OnChange(const ChangeEvent& event) {
         break;
     case What::Visible:
         widget->setVisible(control->Visible());
+        RefitLabels(widget->parentWidget());
         break;
     case What::Enabled:
         widget->setEnabled(control->Enabled());
@@ -676,7 +729,9 @@ void FormWindow::ApplyAll(forms::Control& control) {
 void FormWindow::ApplyCaption(forms::Control& control) {
     QWidget* widget = WidgetFor(control);
     if (auto* label = dynamic_cast<forms::Label*>(&control)) {
-        static_cast<QLabel*>(widget)->setText(LabelText(label->Caption()));
+        auto* qlabel = static_cast<QLabel*>(widget);
+        qlabel->setText(LabelText(label->Caption()));
+        FitOneLineLabel(*qlabel);
     } else if (auto* button = dynamic_cast<forms::CommandButton*>(&control)) {
         static_cast<QPushButton*>(widget)->setText(
             button->Picture().IsEmpty() ? Q(button->Caption()) : QString());

@@ -115,6 +115,9 @@ void QtBackend::Dispose(const forms::Form* form) {
         return;
     }
     if (FormWindow* window = it->second.data()) {
+        // The window outlives this call until the event loop deletes it; it must not call
+        // back into a backend that may be gone by then.
+        QObject::disconnect(window, nullptr, nullptr, nullptr);
         window->hide();
         window->deleteLater();
     }
