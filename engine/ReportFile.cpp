@@ -661,6 +661,8 @@ std::shared_ptr<Report> LoadReportFromText(const std::string& text, const std::s
         }
         throw fail("the file is not valid JSON (syntax error at byte " + std::to_string(e.byte) +
                    ")");
+    } catch (const Json::out_of_range&) {
+        throw fail("the file holds a number too large to read");
     }
     try {
         auto report = ReadReport(doc, path);

@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<BYTE> read(bytes.size() + 1);
     if (RegQueryValueExA(key, "v", nullptr, &readType, read.data(), &readSize) != ERROR_SUCCESS ||
         readType != type || readSize != bytes.size() ||
-        std::memcmp(read.data(), bytes.data(), bytes.size()) != 0) {
+        (!bytes.empty() && std::memcmp(read.data(), bytes.data(), bytes.size()) != 0)) {
         std::abort();
     }
     RegCloseKey(key);

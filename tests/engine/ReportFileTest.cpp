@@ -340,6 +340,10 @@ TEST_F(ReportFileTest, ForeignDamagedAndNewerFilesAreRefused) {
     EXPECT_EQ(LoadError(std::string(200000, '[') + std::string(200000, ']')),
               Problem("the file is not a Foliant report (it holds JSON, but not a report "
                       "object)"));
+    // A number past what a double holds is refused like any other damage (found by fuzzing:
+    // it used to escape as an unexpected exception).
+    EXPECT_EQ(LoadError("77000000.00046e00086201"),
+              Problem("the file holds a number too large to read"));
     EXPECT_EQ(LoadError(R"({"name": "x"})"),
               Problem("the file is not a Foliant report (it has no \"format\")"));
     EXPECT_EQ(LoadError(R"({"format": "spreadsheet", "version": 1})"),
