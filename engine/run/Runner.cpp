@@ -44,6 +44,13 @@ Value ColumnValue(sqlite3_stmt* stmt, int column) {
     }
 }
 
+// The second field of correlation, covariance and weighted average; null for the others.
+std::shared_ptr<FieldDefinition> SecondField(const FieldDefinition& summary) {
+    return SummaryNeedsSecondField(summary.GetSummaryOperation())
+               ? summary.GetSecondSummarizedField()
+               : nullptr;
+}
+
 Date LocalToday() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -69,7 +76,7 @@ public:
             break;
         case FieldKind::Summary:
             Use(f->GetSummarizedField());
-            Use(f->GetSecondSummarizedField());
+            Use(SecondField(*f));
             break;
         case FieldKind::RunningTotal:
             Use(f->GetSummarizedField());
@@ -306,7 +313,7 @@ RunResult RunReport(const Report& report, const RunOptions& options) {
     const GroupTree::SummaryInput input = [&](int level, int index) -> std::pair<Value, Value> {
         const auto& s =
             result.levelSummaries[static_cast<std::size_t>(level)][static_cast<std::size_t>(index)];
-        return {fieldValue(s->GetSummarizedField()), fieldValue(s->GetSecondSummarizedField())};
+        return {fieldValue(s->GetSummarizedField()), fieldValue(SecondField(*s))};
     };
 
     std::uint32_t record = 0;
