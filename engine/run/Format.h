@@ -18,7 +18,7 @@ struct FormatSettings {
     std::string currencySymbol = "$";
     bool currencySymbolAfter = false; // "12.50 €" rather than "$12.50"
     std::string shortDateFormat = "M/d/yyyy";
-    std::string shortTimeFormat = "h:mm:ss tt";
+    std::string shortTimeFormat = "h:mm tt";
     std::string amText = "AM";
     std::string pmText = "PM";
     std::string trueText = "True";

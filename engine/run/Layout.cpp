@@ -39,6 +39,26 @@ TimeOfDay LocalTimeNow() {
     return TimeOfDay{local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec};
 }
 
+// The type a field's values are shown as: a summary of money that is itself an amount of
+// money (an average, a maximum, a median, …) shows as money.
+ValueType ShownType(const FieldDefinition& def) {
+    if (def.Kind() != FieldKind::Summary || !def.GetSummarizedField() ||
+        def.GetSummarizedField()->ValueType() != ValueType::Currency) {
+        return def.ValueType();
+    }
+    switch (def.GetSummaryOperation()) {
+    case SummaryOperation::Count:
+    case SummaryOperation::DistinctCount:
+    case SummaryOperation::SampleVariance:
+    case SummaryOperation::PopulationVariance:
+    case SummaryOperation::Correlation:
+    case SummaryOperation::Covariance:
+        return def.ValueType();
+    default:
+        return ValueType::Currency;
+    }
+}
+
 bool IsNumberValue(const Value& v) {
     return std::holds_alternative<std::int64_t>(v) || std::holds_alternative<double>(v);
 }
@@ -249,9 +269,9 @@ private:
                                                                : Deferred::PageNofM;
                 }
                 const Value value = FieldValue(*def);
-                text = FormatValue(value, def->ValueType(), settings_.format);
+                text = FormatValue(value, ShownType(*def), settings_.format);
                 numeric = IsNumberValue(value);
-                wrap = std::holds_alternative<std::string>(value);
+                wrap = !numeric;
             }
             HorizontalAlignment align = object->HorizontalAlign();
             if (align == HorizontalAlignment::Default) {
@@ -263,7 +283,7 @@ private:
             if (wrap) {
                 lines = page::WrapText(text, width, font);
             } else if (page::TextWidth(text, font) > width) {
-                // A number or date that does not fit shows as #s rather than a wrong value.
+                // A number that does not fit shows as #s rather than as a wrong value.
                 lines.push_back(std::string(
                     static_cast<std::size_t>(std::max(1, width / page::CharWidth(font))), '#'));
             } else {

@@ -5,7 +5,8 @@
 // the end, page footer at the bottom of every page. A section is never split: one that does
 // not fit in what is left of a page starts the next page (one taller than a whole page is
 // placed alone on a fresh page and cut at the page footer). Special fields are filled in,
-// values formatted by type, text wrapped within its object (the object, and its section, grow
+// values formatted by type, text, dates and times wrapped within their object (a number too
+// wide for its object shows as #s) (the object, and its section, grow
 // to hold the lines). Text is measured with the engine's font-metric model (FontMetrics.h).
 
 #include "engine/page/PageModel.h"

@@ -51,6 +51,30 @@ std::shared_ptr<FieldDefinition> SecondField(const FieldDefinition& summary) {
                : nullptr;
 }
 
+// An SQL expression that orders a field's records as the engine orders its values, when there
+// is one: numbers, text and Booleans by the column itself (the column's affinity keeps its
+// values of one storage class), dates and date-times by their Julian day however they are
+// stored (ISO text, Julian day, Unix seconds, as ReadStoredValue reads them). Nothing for
+// times, formulas and the rest: their records stay in the order they were stored, and the
+// engine orders the groups itself.
+std::optional<std::string> SqlOrderExpression(const FieldDefinition& field) {
+    if (field.Kind() != FieldKind::Database && field.Kind() != FieldKind::SqlExpression) {
+        return std::nullopt;
+    }
+    const std::string c = ColumnExpression(field);
+    const ValueType t = field.ValueType();
+    if (IsNumericType(t) || IsTextType(t) || t == ValueType::Boolean) {
+        return c;
+    }
+    if (IsDateType(t)) {
+        return "CASE typeof(" + c + ") WHEN 'text' THEN julianday(trim(" + c +
+               ")) WHEN 'real' THEN " + c + " WHEN 'integer' THEN CASE WHEN " + c +
+               " BETWEEN 1721426 AND 5373484 THEN " + c + " ELSE " + c +
+               " / 86400.0 + 2440587.5 END END";
+    }
+    return std::nullopt;
+}
+
 Date LocalToday() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -246,11 +270,12 @@ RunResult RunReport(const Report& report, const RunOptions& options) {
     request.whereParameters = where.parameters;
     result.selectionInQuery = where.exact;
     for (const auto& g : groups) {
-        if (g->order == GroupOrder::Original || (g->field->Kind() != FieldKind::Database &&
-                                                 g->field->Kind() != FieldKind::SqlExpression)) {
+        const auto expression =
+            g->order == GroupOrder::Original ? std::nullopt : SqlOrderExpression(*g->field);
+        if (!expression) {
             break;
         }
-        request.order.push_back({ColumnExpression(*g->field), g->order == GroupOrder::Descending});
+        request.order.push_back({*expression, g->order == GroupOrder::Descending});
     }
     result.query = BuildQuery(*source, request);
     const auto& columns = result.query.columns;
