@@ -341,8 +341,9 @@ RunResult RunReport(const Report& report, const RunOptions& options) {
         return {fieldValue(s->GetSummarizedField()), fieldValue(SecondField(*s))};
     };
 
+    // A report that reads no table has no records (rather than SQLite's one row of nothing).
     std::uint32_t record = 0;
-    for (;;) {
+    for (; !result.query.tables.empty();) {
         const int rc = sqlite3_step(stmt.stmt);
         if (rc == SQLITE_DONE) {
             break;
