@@ -1,5 +1,7 @@
 #include "engine/Report.h"
 
+#include "engine/formula/Formula.h"
+
 #include "engine/EngineError.h"
 #include "engine/ReportFile.h"
 
@@ -7,6 +9,27 @@
 #include <string>
 
 namespace foliant::engine {
+
+namespace {
+
+// Lets the formula checker see the report's fields: the data source's, the formulas,
+// parameters, running totals and SQL expressions.
+class ReportFieldCatalog : public formula::FieldCatalog {
+public:
+    explicit ReportFieldCatalog(const Report& report) : report_(report) {}
+    std::optional<formula::FieldInfo> FindField(std::string_view bracedName) const override {
+        const auto def = report_.LookupFieldDefinition(std::string(bracedName));
+        if (!def) {
+            return std::nullopt;
+        }
+        return formula::FieldInfo{def->Kind(), def->ValueType()};
+    }
+
+private:
+    const Report& report_;
+};
+
+} // namespace
 
 namespace {
 
@@ -615,7 +638,20 @@ void Report::CheckNewDefinitionName(const std::vector<std::shared_ptr<FieldDefin
 std::shared_ptr<FieldDefinition> Report::AddFormulaField(const std::string& name,
                                                          const std::string& text, ValueType type) {
     CheckNewDefinitionName(formulas_, name, "formula");
-    formulas_.push_back(FieldDefinition::MakeFormula(name, text, type));
+    // A formula may only use fields that exist already, so formulas never refer to each
+    // other in a cycle. Its value type is what the text computes.
+    formula::CheckedFormula checked;
+    try {
+        checked = formula::CompileFormulaField(text, ReportFieldCatalog(*this));
+    } catch (const formula::FormulaError& e) {
+        throw EngineError("The formula " + name + " is not valid: " + e.Description());
+    }
+    const ValueType computed = checked.ResultValueType();
+    if (type != ValueType::Unknown && type != computed) {
+        throw EngineError("The formula " + name + " computes a " + ValueTypeName(computed) +
+                          " value, not a " + ValueTypeName(type) + " value.");
+    }
+    formulas_.push_back(FieldDefinition::MakeFormula(name, text, computed));
     return formulas_.back();
 }
 
@@ -780,11 +816,7 @@ void Report::SetSelectionFormulaText(const std::string& text) {
 }
 
 void Report::ValidateSelectionFormula(const std::string& text) const {
-    // Until the formula checker is wired in, only text that can never be a formula is
-    // refused: a formula is one line of text without NUL characters.
-    if (text.find('\0') != std::string::npos) {
-        throw EngineError("The record selection formula holds a NUL character.");
-    }
+    formula::CompileSelectionFormula(text, ReportFieldCatalog(*this));
 }
 
 void Report::SetTitleText(const std::string& title) {

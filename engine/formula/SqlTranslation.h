@@ -1,0 +1,62 @@
+#pragma once
+
+// Pushing a record selection formula down to SQLite where SQLite computes exactly the same
+// answer, so the runner reads fewer records. Anything in doubt stays with the evaluator.
+
+#include "engine/formula/Formula.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct sqlite3_stmt;
+
+namespace foliant::engine::formula {
+
+// How a column stores a field's values. A mapper promises that every value of the column is
+// NULL or of this form, and that the value the record source gives for it is that same value.
+enum class SqlStorage {
+    Number,      // INTEGER or REAL values; the column has INTEGER, REAL, NUMERIC or BLOB affinity
+    Text,        // TEXT values, UTF-8; the column has TEXT or BLOB affinity
+    IsoDate,     // TEXT 'YYYY-MM-DD' (years 0001 to 9999)
+    IsoDateTime, // TEXT 'YYYY-MM-DD HH:MM:SS' (years 0001 to 9999)
+};
+
+struct SqlColumn {
+    std::string expression; // e.g. "\"Orders\".\"Amount\"", already quoted
+    SqlStorage storage = SqlStorage::Number;
+};
+
+// Maps field number `index` of CheckedFormula::Fields() to its column, or nullopt when the
+// field has no column SQLite can compare exactly (formula fields, parameters, mixed storage).
+using SqlColumnMapper =
+    std::function<std::optional<SqlColumn>(std::size_t index, const FieldReference& field)>;
+
+struct SqlWhere {
+    // A condition for a WHERE clause, with one ? per parameter in order; empty when nothing
+    // could be translated (or the formula is empty).
+    std::string clause;
+    // int64, double or std::string values for the ?s.
+    std::vector<Value> parameters;
+    // True when `clause` (or no clause at all) selects exactly the records the formula selects.
+    // False when the engine must still evaluate the formula on each record read: `clause` is then
+    // only a necessary condition (the conditions of a top-level `and` that could be translated).
+    bool exact = false;
+};
+
+// Translates a checked selection formula, measuring periods against `today`. Exact pieces are:
+// comparisons, `in a to b`, `in [list]` of a column against literals or a column of the same
+// storage; `in Period` on a date column; `like` and `startswith` on a text column with ASCII
+// patterns; and `and`, `or`, `not` of those. Text compares byte for byte (COLLATE BINARY, as
+// the evaluator does); every translated condition yields 0 or 1, never NULL, so `not` agrees
+// with the evaluator on nulls. `like` relies on the connection's default LIKE (ASCII case
+// folding, PRAGMA case_sensitive_like off). Never throws for a checked formula.
+SqlWhere TranslateToSql(const CheckedFormula& formula, const SqlColumnMapper& columns, Date today);
+
+// Binds `parameters` to `statement` from parameter number `first` on (1-based). Throws
+// EngineError naming SQLite's message when a bind fails.
+void BindSqlParameters(sqlite3_stmt* statement, const std::vector<Value>& parameters,
+                       int first = 1);
+
+} // namespace foliant::engine::formula

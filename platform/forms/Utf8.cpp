@@ -1,0 +1,93 @@
+#include "platform/forms/Utf8.h"
+
+namespace foliant::forms::utf8 {
+
+namespace {
+
+// The length of the valid sequence starting at `i`, or 0 when none starts there.
+std::size_t SequenceLength(std::string_view text, std::size_t i) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    std::size_t length = 0;
+    if (lead < 0x80) {
+        return 1;
+    } else if ((lead & 0xE0) == 0xC0 && lead >= 0xC2) {
+        length = 2;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+    } else if ((lead & 0xF8) == 0xF0 && lead <= 0xF4) {
+        length = 4;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size()) {
+        return 0;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+} // namespace
+
+std::vector<char32_t> Decode(std::string_view text) {
+    std::vector<char32_t> out;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = SequenceLength(text, i);
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (length <= 1) {
+            out.push_back(lead);
+            ++i;
+            continue;
+        }
+        char32_t cp = lead & (0xFF >> (length + 1));
+        for (std::size_t k = 1; k < length; ++k) {
+            cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        }
+        out.push_back(cp);
+        i += length;
+    }
+    return out;
+}
+
+std::string Encode(char32_t cp) {
+    std::string out;
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return out;
+}
+
+int Length(std::string_view text) {
+    int n = 0;
+    for (std::size_t i = 0; i < text.size(); ++n) {
+        const std::size_t length = SequenceLength(text, i);
+        i += length == 0 ? 1 : length;
+    }
+    return n;
+}
+
+std::size_t Offset(std::string_view text, int index) {
+    std::size_t i = 0;
+    for (int n = 0; n < index && i < text.size(); ++n) {
+        const std::size_t length = SequenceLength(text, i);
+        i += length == 0 ? 1 : length;
+    }
+    return i;
+}
+
+} // namespace foliant::forms::utf8
