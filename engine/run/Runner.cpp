@@ -191,7 +191,7 @@ RunResult RunReport(const Report& report, const RunOptions& options) {
     }
 
     // What the report uses.
-    SelectionFilter selection(report, result.runDate);
+    SelectionFilter selection(report, result.runDate, options.parameters);
     Needs needs;
     needs.FormulaFieldReferences = [&](const FieldDefinition& f) {
         return selection.FormulaReferences(f);
@@ -263,9 +263,15 @@ RunResult RunReport(const Report& report, const RunOptions& options) {
 
     // The query: the used columns, the part of the selection SQL can do, the groups' order
     // as far as SQL gives the same order (a group in original order ends it).
+    Connection conn;
+    const std::string& path = source->Path();
+    if (sqlite3_open_v2(path.c_str(), &conn.db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        throw EngineError("Cannot open the database " + path + ": " +
+                          (conn.db ? sqlite3_errmsg(conn.db) : "out of memory") + ".");
+    }
     QueryRequest request;
     request.fields = needs.read;
-    const auto where = selection.Where(needs.read);
+    const auto where = selection.Where(conn.db, needs.read);
     request.where = where.clause;
     request.whereParameters = where.parameters;
     result.selectionInQuery = where.exact;
@@ -289,12 +295,6 @@ RunResult RunReport(const Report& report, const RunOptions& options) {
     }
     result.storedFields = needs.stored;
 
-    Connection conn;
-    const std::string& path = source->Path();
-    if (sqlite3_open_v2(path.c_str(), &conn.db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        throw EngineError("Cannot open the database " + path + ": " +
-                          (conn.db ? sqlite3_errmsg(conn.db) : "out of memory") + ".");
-    }
     Statement stmt;
     if (sqlite3_prepare_v2(conn.db, result.query.sql.c_str(), -1, &stmt.stmt, nullptr) !=
         SQLITE_OK) {
@@ -326,7 +326,9 @@ RunResult RunReport(const Report& report, const RunOptions& options) {
         case FieldKind::Formula: {
             auto found = computed.find(f.get());
             if (found == computed.end()) {
-                found = computed.emplace(f.get(), selection.EvaluateField(*f, columns, row)).first;
+                found =
+                    computed.emplace(f.get(), selection.EvaluateField(*f, RecordView{columns, row}))
+                        .first;
             }
             return found->second;
         }
@@ -357,7 +359,7 @@ RunResult RunReport(const Report& report, const RunOptions& options) {
                                      columns[i]->ValueType());
         }
         computed.clear();
-        if (!result.selectionInQuery && !selection.Selects(columns, row)) {
+        if (!result.selectionInQuery && !selection.Selects(RecordView{columns, row})) {
             continue;
         }
         for (int g = 0; g < levels; ++g) {
