@@ -402,4 +402,10 @@ page::Document LayOutReport(const RunResult& run, const LayoutSettings& settings
     return Layouter(run, settings).Run();
 }
 
+page::Document RenderReport(const Report& report, const RunOptions& options,
+                            const LayoutSettings& settings) {
+    const RunResult run = RunReport(report, options);
+    return LayOutReport(run, settings);
+}
+
 } // namespace foliant::engine::run

@@ -52,4 +52,10 @@ LayoutStyle StyleFor(int style);
 // Lays the run out. Never throws for a run RunReport produced.
 page::Document LayOutReport(const RunResult& run, const LayoutSettings& settings = {});
 
+// Runs the report and lays it out: the whole road from a report to its pages, which any
+// painter then draws (page::RenderText, page::RenderHtml, the Qt painter). Throws what
+// RunReport throws.
+page::Document RenderReport(const Report& report, const RunOptions& options = {},
+                            const LayoutSettings& settings = {});
+
 } // namespace foliant::engine::run

@@ -1,8 +1,10 @@
 // Golden renderings: each case is a folder under golden/ with the database script (or the
-// sample database) and the expected plain-text rendering; the report is built here, with the
+// sample database), the expected plain-text rendering and, for some, the expected HTML; the report is built here, with the
 // same engine calls the wizard makes. Set FOLIANT_UPDATE_GOLDEN=1 to write the expected files
 // from the current output (then read them before committing).
 
+#include "engine/ReportFile.h"
+#include "engine/page/HtmlPainter.h"
 #include "tests/engine/RunTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -184,6 +186,22 @@ TEST_P(RunGoldenTest, TextRenderingMatches) {
     }
     const std::string expected = test::ReadBytes(expectedPath);
     EXPECT_EQ(text, expected) << "golden case " << c.name;
+
+    // The same report saved to a file and read back renders the same.
+    const std::string saved = dir.File("golden.rpt");
+    report->SaveToFile(saved, 0);
+    EXPECT_EQ(test::RunToText(*LoadReportFromFile(saved), c.settings), expected)
+        << "golden case " << c.name << " after saving and loading";
+
+    const std::string htmlPath = folder + "expected.html";
+    if (std::filesystem::exists(htmlPath)) {
+        const std::string html = page::RenderHtml(
+            run::LayOutReport(run::RunReport(*report, test::FixedRun()), c.settings));
+        if (std::getenv("FOLIANT_UPDATE_GOLDEN")) {
+            test::WriteBytes(htmlPath, html);
+        }
+        EXPECT_EQ(html, test::ReadBytes(htmlPath)) << "golden case " << c.name << " as HTML";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, RunGoldenTest, ::testing::ValuesIn(Cases()), [](const auto& info) {

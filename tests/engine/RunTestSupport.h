@@ -109,8 +109,7 @@ inline run::RunOptions FixedRun() {
 
 inline std::string RunToText(const Report& report,
                              const run::LayoutSettings& settings = FixedSettings()) {
-    const auto result = run::RunReport(report, FixedRun());
-    return page::RenderText(run::LayOutReport(result, settings));
+    return page::RenderText(run::RenderReport(report, FixedRun(), settings));
 }
 
 // The groups of level 1 of a run: their keys as text ("Others" for the gathered group).
