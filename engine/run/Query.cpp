@@ -184,10 +184,14 @@ QueryPlan BuildQuery(const DataSource& source, const QueryRequest& request) {
     for (const auto& term : request.order) {
         order.push_back(term.expression + (term.descending ? " DESC" : ""));
     }
-    if (request.orderByRowid && !plan.tables.empty()) {
-        const auto base = source.FindTable(plan.tables.front());
-        if (base && !base->IsView()) {
-            order.push_back(QuoteIdentifier(plan.tables.front()) + ".rowid");
+    if (request.orderByRowid) {
+        // The last table joined is usually the one whose rows are the records (order lines
+        // under orders under customers): its storage order decides first.
+        for (auto it = plan.tables.rbegin(); it != plan.tables.rend(); ++it) {
+            const auto table = source.FindTable(*it);
+            if (table && !table->IsView()) {
+                order.push_back(QuoteIdentifier(*it) + ".rowid");
+            }
         }
     }
     if (!order.empty()) {

@@ -39,8 +39,8 @@ struct QueryRequest {
     std::string where;
     std::vector<Value> whereParameters;
     std::vector<OrderTerm> order;
-    // Whether to end the order with the first table's rowid, so records that the order leaves
-    // equal come in the order they were stored.
+    // Whether to end the order with the tables' rowids (the last joined table's first), so
+    // records that the order leaves equal come in the order they were stored.
     bool orderByRowid = true;
 };
 

@@ -298,6 +298,12 @@ RunResult RunReport(const Report& report, const RunOptions& options) {
     Statement stmt;
     if (sqlite3_prepare_v2(conn.db, result.query.sql.c_str(), -1, &stmt.stmt, nullptr) !=
         SQLITE_OK) {
+        // A table without rowids: the stored order is left to SQLite.
+        request.orderByRowid = false;
+        result.query = BuildQuery(*source, request);
+    }
+    if (!stmt.stmt && sqlite3_prepare_v2(conn.db, result.query.sql.c_str(), -1, &stmt.stmt,
+                                         nullptr) != SQLITE_OK) {
         throw EngineError("Cannot read the report's records from " + path + ": " +
                           sqlite3_errmsg(conn.db) + ".");
     }

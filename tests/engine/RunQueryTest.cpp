@@ -122,5 +122,33 @@ INSERT INTO Child VALUES (1, 1, 2, 5), (2, 1, 1, 6), (3, 1, 2, 7);
                                 std::int64_t{12}));
 }
 
+TEST_F(RunQueryTest, RecordsInAGroupComeInTheDetailTablesStoredOrder) {
+    report->InsertGroup(0, report->LookupFieldDefinition("{Customers.Country}"),
+                        GroupCondition::EachValue, GroupOrder::Ascending);
+    report->FindSection("D")->PlaceFieldObject("{Orders.OrderID}", 0, 0);
+    const auto result = run::RunReport(*report);
+    const auto& france = *result.tree->Root().children[0];
+    std::vector<std::int64_t> ids;
+    for (const auto r : france.records) {
+        ids.push_back(std::get<std::int64_t>(
+            result.StoredValue(r, *report->LookupFieldDefinition("{Orders.OrderID}"))));
+    }
+    // Orders 10 (Ann), 12 (Cy), 13 (Ann): stored order, not customer by customer.
+    EXPECT_EQ(ids, (std::vector<std::int64_t>{10, 12, 13}));
+}
+
+TEST_F(RunQueryTest, TablesWithoutRowidsRunToo) {
+    const auto path = test::MakeDatabase(
+        dir.File("norowid.db"), "CREATE TABLE K (Code TEXT PRIMARY KEY, V INT) WITHOUT ROWID;"
+                                "INSERT INTO K VALUES ('b', 2), ('a', 1), ('c', 3);");
+    const auto r = Report::CreateOverDatabase(path);
+    const auto sum =
+        r->FindSection("RF")->PlaceSummaryObject("{K.V}", SummaryOperation::Sum, 0, 0)->field();
+    const auto result = run::RunReport(*r);
+    EXPECT_TRUE(
+        test::SameValue(result.SummaryValue({&result.tree->Root()}, *sum), std::int64_t{6}));
+    EXPECT_EQ(result.query.sql.find("rowid"), std::string::npos);
+}
+
 } // namespace
 } // namespace foliant::engine
