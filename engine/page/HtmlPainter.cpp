@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 namespace foliant::engine::page {
 
@@ -9,13 +10,14 @@ namespace {
 
 // Twips as points, without trailing zeros: 370 → "18.5pt".
 std::string Pt(int twips) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.2f", twips / 20.0);
-    std::string s = buf;
-    while (s.back() == '0') {
-        s.pop_back();
+    // Twentieths of a point as exact decimals, whatever the host's C locale.
+    const int whole = twips / 20;
+    const int rest = std::abs(twips % 20) * 5; // hundredths
+    std::string s = (twips < 0 && whole == 0 ? "-" : "") + std::to_string(whole);
+    if (rest != 0) {
+        s += "." + std::string(rest < 10 ? "0" : "") + std::to_string(rest);
     }
-    if (s.back() == '.') {
+    while (s.find('.') != std::string::npos && s.back() == '0') {
         s.pop_back();
     }
     return s + "pt";

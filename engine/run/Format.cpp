@@ -1,5 +1,6 @@
 #include "engine/run/Format.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -47,9 +48,10 @@ std::string WithCurrency(const std::string& number, const FormatSettings& s) {
 } // namespace
 
 std::string FormatNumber(long double value, int decimals, const FormatSettings& settings) {
+    // to_chars, not printf: the host's C locale must not change the decimal point.
     char buf[128];
-    std::snprintf(buf, sizeof buf, "%.*Lf", decimals, value);
-    std::string text = buf;
+    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    std::string text(buf, r.ec == std::errc() ? r.ptr : buf);
     bool negative = false;
     if (!text.empty() && text[0] == '-') {
         negative = true;

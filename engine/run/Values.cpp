@@ -172,9 +172,10 @@ std::string NumberText(const Value& v) {
     if (const auto* i = std::get_if<std::int64_t>(&v)) {
         return std::to_string(*i);
     }
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.15g", std::get<double>(v));
-    std::string s = buf;
+    char buf[64];
+    const auto r =
+        std::to_chars(buf, buf + sizeof buf, std::get<double>(v), std::chars_format::general, 15);
+    std::string s(buf, r.ec == std::errc() ? r.ptr : buf);
     if (s.find_first_of(".eEn") == std::string::npos) {
         s += ".0";
     }
@@ -191,9 +192,11 @@ std::optional<Value> ParseNumber(const std::string& text) {
     if (r.ec == std::errc() && r.ptr == t.data() + t.size()) {
         return Value{i};
     }
-    char* end = nullptr;
-    const double d = std::strtod(t.c_str(), &end);
-    if (end == t.c_str() + t.size() && std::isfinite(d)) {
+    // from_chars, not strtod: the decimal point is '.' whatever the host's C locale.
+    double d = 0;
+    const char* first = t.data() + (t[0] == '+' ? 1 : 0);
+    const auto rd = std::from_chars(first, t.data() + t.size(), d);
+    if (rd.ec == std::errc() && rd.ptr == t.data() + t.size() && std::isfinite(d)) {
         return Value{d};
     }
     return std::nullopt;
