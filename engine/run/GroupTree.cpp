@@ -4,21 +4,21 @@
 
 namespace foliant::engine::run {
 
-GroupTree::GroupTree(std::vector<std::vector<SummarySpec>> summaries)
-    : specs_(std::move(summaries)) {
-    if (specs_.empty()) {
-        specs_.emplace_back();
+GroupTree::GroupTree(std::vector<std::vector<SummaryRule>> summaries)
+    : rules_(std::move(summaries)) {
+    if (rules_.empty()) {
+        rules_.emplace_back();
     }
-    for (const auto& s : specs_[0]) {
+    for (const auto& s : rules_[0]) {
         root_.summaries.emplace_back(s.operation, s.number);
     }
-    last_.assign(specs_.size(), nullptr);
+    last_.assign(rules_.size(), nullptr);
 }
 
 std::unique_ptr<GroupNode> GroupTree::NewNode(int level) {
     auto node = std::make_unique<GroupNode>();
     node->level = level;
-    for (const auto& s : specs_[static_cast<std::size_t>(level)]) {
+    for (const auto& s : rules_[static_cast<std::size_t>(level)]) {
         node->summaries.emplace_back(s.operation, s.number);
     }
     return node;

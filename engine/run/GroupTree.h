@@ -30,7 +30,7 @@ struct GroupNode {
 };
 
 // How one summary of a level is computed.
-struct SummarySpec {
+struct SummaryRule {
     SummaryOperation operation = SummaryOperation::Sum;
     int number = 0;
 };
@@ -49,9 +49,9 @@ class GroupTree {
 public:
     // summaries[L]: the summaries of level L (0 = grand totals, 1.. = the groups); their count
     // less one is the number of group levels.
-    explicit GroupTree(std::vector<std::vector<SummarySpec>> summaries);
+    explicit GroupTree(std::vector<std::vector<SummaryRule>> summaries);
 
-    int Levels() const { return static_cast<int>(specs_.size()) - 1; }
+    int Levels() const { return static_cast<int>(rules_.size()) - 1; }
 
     // Inputs of one summary for the current record: the value and the second value.
     using SummaryInput = std::function<std::pair<Value, Value>(int level, int summary)>;
@@ -72,7 +72,7 @@ private:
     std::unique_ptr<GroupNode> NewNode(int level);
     void ArrangeChildren(GroupNode& parent, const LevelArrangement& how);
 
-    std::vector<std::vector<SummarySpec>> specs_;
+    std::vector<std::vector<SummaryRule>> rules_;
     GroupNode root_;
     std::vector<GroupNode*> last_; // the last group used on each level, while records are added
 };

@@ -219,7 +219,7 @@ RunResult RunReport(const Report& report, const RunOptions& options) {
     // Summaries by level.
     const int levels = static_cast<int>(groups.size());
     result.levelSummaries.assign(static_cast<std::size_t>(levels) + 1, {});
-    std::vector<std::vector<SummarySpec>> specs(static_cast<std::size_t>(levels) + 1);
+    std::vector<std::vector<SummaryRule>> rules(static_cast<std::size_t>(levels) + 1);
     for (const auto& s : report.Summaries()) {
         const int level = RunResult::SummaryLevel(*s);
         if (level < 0 || level > levels) {
@@ -228,7 +228,7 @@ RunResult RunReport(const Report& report, const RunOptions& options) {
         auto& list = result.levelSummaries[static_cast<std::size_t>(level)];
         result.summaryIndex_[s.get()] = {level, list.size()};
         list.push_back(s);
-        specs[static_cast<std::size_t>(level)].push_back(
+        rules[static_cast<std::size_t>(level)].push_back(
             {s->GetSummaryOperation(), s->GetSummaryNumber()});
     }
 
@@ -309,7 +309,7 @@ RunResult RunReport(const Report& report, const RunOptions& options) {
     }
     BindParameters(stmt.stmt, result.query.parameters);
 
-    result.tree = std::make_unique<GroupTree>(std::move(specs));
+    result.tree = std::make_unique<GroupTree>(std::move(rules));
     GroupTree& tree = *result.tree;
 
     std::vector<Value> row(columns.size());
