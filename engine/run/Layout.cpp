@@ -160,12 +160,12 @@ private:
                 Place(Render(*s));
             }
         }
-        const auto ph = report_.FindArea("PH");
-        const bool anyHeader = !Sections(ph).empty();
-        for (const auto& s : Sections(ph)) {
+        const int headerTop = y_;
+        for (const auto& s : Sections(report_.FindArea("PH"))) {
             Place(Render(*s));
         }
-        if (anyHeader && style_.ruleUnderPageHeader) {
+        // The rule goes under a page header that takes room on the page.
+        if (y_ > headerTop && style_.ruleUnderPageHeader) {
             page::Line rule;
             rule.x1 = kPageMargin;
             rule.x2 = width_ - kPageMargin;

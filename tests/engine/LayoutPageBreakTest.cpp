@@ -133,6 +133,24 @@ TEST_F(LayoutPageBreakTest, ASectionTallerThanAPageStandsAloneAndIsCut) {
     }
 }
 
+TEST_F(LayoutPageBreakTest, ARuleUnderlinesThePageHeaderOnlyWhenItTakesRoom) {
+    const auto rules = [](const page::Document& doc) {
+        std::vector<int> ys;
+        for (const auto& p : doc.pages) {
+            for (const auto& item : p.items) {
+                if (const auto* l = std::get_if<page::Line>(&item)) {
+                    ys.push_back(l->y1);
+                }
+            }
+        }
+        return ys;
+    };
+    EXPECT_EQ(rules(Lay()), (std::vector<int>{840, 840}));
+    report->FindSection("PH")->DiscardObject(1);
+    report->FindSection("PH")->SetSectionHeight(0);
+    EXPECT_EQ(rules(Lay()), (std::vector<int>{}));
+}
+
 TEST_F(LayoutPageBreakTest, TheReportHeaderComesOnceAndTheFooterAtTheEnd) {
     report->FindSection("RH")->PlaceTextObject("Once", 0, 0);
     report->FindSection("RF")->PlaceTextObject("The end", 0, 0);
