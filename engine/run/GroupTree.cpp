@@ -62,7 +62,9 @@ void GroupTree::AddRecord(std::uint32_t record, const std::vector<Value>& keys,
             node->summaries[s].Add(x, y);
         }
         if (level == levels) {
-            node->records.push_back(record);
+            if (keepRecords_) {
+                node->records.push_back(record);
+            }
             return;
         }
         node = Child(*node, keys[static_cast<std::size_t>(level)], record);

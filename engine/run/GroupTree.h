@@ -60,6 +60,11 @@ public:
     // (keys[0] for level 1) and its summary inputs.
     void AddRecord(std::uint32_t record, const std::vector<Value>& keys, const SummaryInput& input);
 
+    // Whether the innermost groups list their record numbers (on by default). Off, the tree's
+    // memory does not grow with the number of records, only with the groups and what their
+    // summaries keep.
+    void KeepRecordNumbers(bool keep) { keepRecords_ = keep; }
+
     // Orders each level's groups by key and then applies its sorting by a summary, outermost
     // level first (so an Others group's subgroups are arranged like any others).
     // arrangement[0] is for level 1. Groups that compare equal stay in key order.
@@ -74,6 +79,7 @@ private:
 
     std::vector<std::vector<SummaryRule>> rules_;
     GroupNode root_;
+    bool keepRecords_ = true;
     std::vector<GroupNode*> last_; // the last group used on each level, while records are added
 };
 

@@ -311,6 +311,16 @@ RunResult RunReport(const Report& report, const RunOptions& options) {
 
     result.tree = std::make_unique<GroupTree>(std::move(rules));
     GroupTree& tree = *result.tree;
+    // A report that shows nothing per record (no record fields anywhere, no running totals,
+    // details that take no room) needs only its groups and summaries, not its records.
+    bool detailsTakeRoom = false;
+    if (const auto details = report.FindArea("D")) {
+        for (const auto& s : details->Sections()) {
+            detailsTakeRoom = detailsTakeRoom || s->SectionHeight() > 0 || !s->Objects().empty();
+        }
+    }
+    tree.KeepRecordNumbers(detailsTakeRoom || !needs.stored.empty() ||
+                           !report.RunningTotals().empty());
 
     std::vector<Value> row(columns.size());
     std::vector<Value> keys(static_cast<std::size_t>(levels));

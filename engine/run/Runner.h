@@ -45,7 +45,8 @@ public:
 
     // Summary definitions by level: [0] grand totals (report header/footer), [g] group g.
     std::vector<std::vector<std::shared_ptr<FieldDefinition>>> levelSummaries;
-    // The arranged groups; the root holds the grand totals.
+    // The arranged groups; the root holds the grand totals. The innermost groups list their
+    // records' numbers unless the report shows nothing per record.
     std::unique_ptr<GroupTree> tree;
 
     // A record's value of a stored field; null when the field is not stored.

@@ -1,7 +1,7 @@
 // Golden renderings: each case is a folder under golden/ with the database script (or the
-// sample database), the expected plain-text rendering and, for some, the expected HTML; the report is built here, with the
-// same engine calls the wizard makes. Set FOLIANT_UPDATE_GOLDEN=1 to write the expected files
-// from the current output (then read them before committing).
+// sample database), the expected plain-text rendering and, for some, the expected HTML; the report
+// is built here, with the same engine calls the wizard makes. Set FOLIANT_UPDATE_GOLDEN=1 to write
+// the expected files from the current output (then read them before committing).
 
 #include "engine/ReportFile.h"
 #include "engine/page/HtmlPainter.h"
@@ -243,6 +243,9 @@ TEST(RunSampleTest, TopCountriesMatchSqlComputedByHand) {
     EXPECT_NEAR(*test::AsNumber(result.SummaryValue({&root, root.children[5].get()}, *sums[0])),
                 *test::AsNumber(others[0][0]), 0.005);
     EXPECT_EQ(root.children[5]->recordCount, std::get<std::int64_t>(others[0][1]));
+    // The report shows nothing per record: no record is kept, only groups and summaries.
+    EXPECT_TRUE(root.children[5]->records.empty());
+    EXPECT_TRUE(result.records.empty());
     EXPECT_NEAR(
         *test::AsNumber(result.SummaryValue({&root}, *result.levelSummaries[0][0])),
         *test::AsNumber(test::QueryValue(FOLIANT_SAMPLE_DB, "SELECT sum(Amount) FROM Orders")),
