@@ -137,6 +137,15 @@ TEST_F(RunQueryTest, RecordsInAGroupComeInTheDetailTablesStoredOrder) {
     EXPECT_EQ(ids, (std::vector<std::int64_t>{10, 12, 13}));
 }
 
+TEST_F(RunQueryTest, AMissingDatabaseIsNamedInTheError) {
+    report->FindSection("D")->PlaceFieldObject("{Customers.Name}", 0, 0);
+    std::filesystem::remove(db);
+    const std::string error = ErrorOf([&] { run::RunReport(*report); });
+    EXPECT_EQ(error.rfind("Cannot open the database " + report->GetDataSource()->Path() + ": ", 0),
+              0u)
+        << error;
+}
+
 TEST_F(RunQueryTest, TablesWithoutRowidsRunToo) {
     const auto path = test::MakeDatabase(
         dir.File("norowid.db"), "CREATE TABLE K (Code TEXT PRIMARY KEY, V INT) WITHOUT ROWID;"
