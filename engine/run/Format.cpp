@@ -48,10 +48,29 @@ std::string WithCurrency(const std::string& number, const FormatSettings& s) {
 } // namespace
 
 std::string FormatNumber(long double value, int decimals, const FormatSettings& settings) {
-    // to_chars, not printf: the host's C locale must not change the decimal point.
-    char buf[128];
-    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
-    std::string text(buf, r.ec == std::errc() ? r.ptr : buf);
+    // Halves round away from zero (2.125 shows as 2.13), as people round money. Digits come
+    // from the scaled whole number, not printf: the host's C locale must not change them.
+    std::string text;
+    long double scale = 1;
+    for (int i = 0; i < decimals; ++i) {
+        scale *= 10;
+    }
+    const long double scaled = std::round(std::fabs(value) * scale);
+    if (std::isfinite(scaled) && scaled < 1e18L) {
+        std::string digits = std::to_string(static_cast<unsigned long long>(scaled));
+        if (decimals > 0) {
+            if (digits.size() <= static_cast<std::size_t>(decimals)) {
+                digits.insert(0, static_cast<std::size_t>(decimals) + 1 - digits.size(), '0');
+            }
+            digits.insert(digits.size() - static_cast<std::size_t>(decimals), ".");
+        }
+        text = (value < 0 ? "-" : "") + digits;
+    } else {
+        char buf[128];
+        const auto r =
+            std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+        text.assign(buf, r.ec == std::errc() ? r.ptr : buf);
+    }
     bool negative = false;
     if (!text.empty() && text[0] == '-') {
         negative = true;

@@ -146,6 +146,35 @@ void BuildSampleTopCountries(Report& r) {
     header->SetGroupSortSummary(sum);
 }
 
+// Products by category, categories sorted by their average price (highest first), each
+// product with its price, weight, discontinued flag and wrapped description.
+void BuildSampleProducts(Report& r) {
+    TitleAndDate(r, "Products by category");
+    int x = 0;
+    x = AddColumn(r, "{Products.ProductName}", x, 960, "Product");
+    x = AddColumn(r, "{Products.UnitPrice}", x, 960, "Price");
+    x = AddColumn(r, "{Products.WeightKg}", x, 960, "Kg");
+    x = AddColumn(r, "{Products.Discontinued}", x, 960, "Gone");
+    const auto d = r.FindSection("D");
+    d->PlaceFieldObject("{Products.Description}", x, 0)->SetObjectWidth(11520 - x);
+    r.FindSection("PH")->PlaceTextObject("Description", x, 960);
+    r.InsertGroup(0, r.LookupFieldDefinition("{Products.Category}"), GroupCondition::EachValue,
+                  GroupOrder::Ascending);
+    r.FindSection("GH1")->PlaceFieldObject("GroupName ({Products.Category})", 0, 0);
+    const auto gf = r.FindSection("GF1");
+    gf->PlaceTextObject("Average", 0, 0);
+    const auto average =
+        gf->PlaceSummaryObject("{Products.UnitPrice}", SummaryOperation::Average, 1680, 0)->field();
+    gf->PlaceSummaryObject("{Products.WeightKg}", SummaryOperation::Maximum, 3360, 0);
+    gf->SetSectionHeight(480);
+    r.AddSummarySort(average, 1);
+    const auto rf = r.FindSection("RF");
+    rf->PlaceTextObject("Grand Total:", 0, 0);
+    rf->PlaceSummaryObject("{Products.UnitPrice}", SummaryOperation::Median, 1680, 0);
+    rf->PlaceSummaryObject("{Products.ProductID}", SummaryOperation::Count, 3360, 0);
+    r.FindSection("PF")->PlaceFieldObject("PageNofM", 0, 0)->SetObjectWidth(2400);
+}
+
 run::LayoutSettings European() {
     run::LayoutSettings s = test::FixedSettings();
     s.paper = run::PaperSize::A4;
@@ -164,6 +193,7 @@ std::vector<GoldenCase> Cases() {
         {"page-breaks", BuildPageBreaks},
         {"monthly-groups", BuildMonthly, European()},
         {"sample-top-countries", BuildSampleTopCountries},
+        {"sample-products", BuildSampleProducts},
     };
 }
 
