@@ -139,7 +139,7 @@ private:
                 ++groupNumber_;
             }
             record_ = FirstRecord(*child);
-            EmitArea(report_.GroupHeader(child->level));
+            EmitArea(report_.GroupHeader(child->level), LeadHeight(*child));
             Walk(*child);
             record_ = LastRecord(*child);
             EmitArea(report_.GroupFooter(child->level));
@@ -189,13 +189,42 @@ private:
         return area ? area->Sections() : std::vector<std::shared_ptr<Section>>{};
     }
 
-    void EmitArea(const std::shared_ptr<Area>& area) {
+    // The room a group's first record needs after the group's header: the headers of the
+    // groups inside it and the first details. A group header keeps that much room with it, so
+    // it is never left alone at the bottom of a page.
+    int LeadHeight(const GroupNode& node) {
+        if (node.level == run_.tree->Levels()) {
+            return AreaHeight(report_.FindArea("D"));
+        }
+        if (node.children.empty()) {
+            return 0;
+        }
+        const GroupNode& first = *node.children.front();
+        return AreaHeight(report_.GroupHeader(first.level)) + LeadHeight(first);
+    }
+
+    int AreaHeight(const std::shared_ptr<Area>& area) {
+        int height = 0;
         for (const auto& s : Sections(area)) {
-            RenderedSection r = Render(*s);
+            height += Render(*s).height;
+        }
+        return height;
+    }
+
+    // Places the area's sections; keepWithNext: room to keep free under the last one (when a
+    // page can hold both at all).
+    void EmitArea(const std::shared_ptr<Area>& area, int keepWithNext = 0) {
+        const auto sections = Sections(area);
+        for (std::size_t i = 0; i < sections.size(); ++i) {
+            RenderedSection r = Render(*sections[i]);
             if (r.height == 0 && r.items.empty()) {
                 continue;
             }
-            if (y_ + r.height > bottom_ && y_ > bodyTop_) {
+            int need = r.height;
+            if (i + 1 == sections.size() && r.height + keepWithNext <= bottom_ - bodyTop_) {
+                need += keepWithNext;
+            }
+            if (y_ + need > bottom_ && y_ > bodyTop_) {
                 FinishPage();
                 NewPage();
             }

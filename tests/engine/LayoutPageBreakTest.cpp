@@ -110,6 +110,23 @@ TEST_F(LayoutPageBreakTest, AFooterThatDoesNotFitMovesWholeToTheNextPage) {
     EXPECT_EQ(Find(doc, "21")[0].top, 840 + 3000);
 }
 
+TEST_F(LayoutPageBreakTest, AGroupHeaderIsNotLeftAloneAtTheBottomOfAPage) {
+    report->InsertGroup(0, report->LookupFieldDefinition("{T.G}"), GroupCondition::EachValue,
+                        GroupOrder::Ascending);
+    report->FindSection("GH1")->PlaceTextObject("Group starts", 0, 0);
+    report->FindSection("GH1")->SetSectionHeight(240);
+    // Header, 20 records and footer of the first group end at 840 + 240 + 12000 + 1800 =
+    // 14880, leaving 360 above 15240: room for the next header (240) but not with its first
+    // record (600).
+    report->FindSection("GF1")->SetSectionHeight(1800);
+    const auto doc = Lay();
+    const auto starts = Find(doc, "Group starts");
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(Find(doc, "21")[0].page, 2);
+    EXPECT_EQ(starts[1].page, 2);
+    EXPECT_EQ(starts[1].top, 840);
+}
+
 TEST_F(LayoutPageBreakTest, ASectionTallerThanAPageStandsAloneAndIsCut) {
     report->InsertGroup(0, report->LookupFieldDefinition("{T.G}"), GroupCondition::EachValue,
                         GroupOrder::Ascending);
