@@ -2,13 +2,14 @@
 
 // Laying a run out into pages: report header once (first), page header at the top of every
 // page, for each group its header, its records' details and its footer, the report footer at
-// the end, page footer at the bottom of every page. A section is never split: one that does
-// not fit in what is left of a page starts the next page (one taller than a whole page is
-// placed alone on a fresh page and cut at the page footer), and a group header is not left
-// alone at the bottom of a page: it goes with its group's first record. Special fields are filled
-// in, values formatted by type, text, dates and times wrapped within their object (a number too
-// wide for its object shows as #s) (the object, and its section, grow
-// to hold the lines). Text is measured with the engine's font-metric model (FontMetrics.h).
+// the end, page footer at the bottom of every page.
+// - A section is never split: one that does not fit in what is left of a page starts the next
+//   page; one taller than a whole page is placed alone on a fresh page and cut at the footer.
+// - A group header is not left alone at the bottom of a page: it goes with its first record.
+// - Special fields are filled in and values formatted by type. Text, dates and times wrap
+//   within their object (the object and its section grow to hold the lines); a number too
+//   wide for its object shows as #s.
+// - Text is measured with the engine's font-metric model (FontMetrics.h).
 
 #include "engine/page/PageModel.h"
 #include "engine/run/Format.h"
