@@ -96,6 +96,22 @@ TEST_F(RunSelectionTest, FormulaFieldsAreComputedForSelectionAndDisplay) {
     EXPECT_NE(text.find("444.00"), std::string::npos) << text;
 }
 
+TEST_F(RunSelectionTest, GroupsCanBreakOnAFormulaField) {
+    const auto band = report->AddFormulaField("Band", "{T.X} >= 100");
+    report->InsertGroup(0, band, GroupCondition::EachValue, GroupOrder::Descending);
+    const auto sum = report->FindSection("GF1")
+                         ->PlaceSummaryObject("{T.X}", SummaryOperation::Sum, 0, 0)
+                         ->field();
+    const auto r = run::RunReport(*report, test::FixedRun());
+    const auto& root = r.tree->Root();
+    ASSERT_EQ(root.children.size(), 2u);
+    EXPECT_EQ(root.children[0]->key, Value{true}); // descending: true before false
+    EXPECT_TRUE(test::SameValue(r.SummaryValue({&root, root.children[0].get()}, *sum),
+                                test::QueryValue(db, "SELECT total(X) FROM T WHERE X >= 100")));
+    EXPECT_TRUE(test::SameValue(r.SummaryValue({&root, root.children[1].get()}, *sum),
+                                test::QueryValue(db, "SELECT total(X) FROM T WHERE X < 100")));
+}
+
 TEST_F(RunSelectionTest, AFormulaThatFailsOnARecordStopsTheRunWithItsMessage) {
     report->SetSelectionFormulaText("100 / ({T.X} - 37) > 1");
     try {
