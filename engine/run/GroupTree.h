@@ -1,0 +1,90 @@
+#pragma once
+
+// Nested groups of records with their summaries, and the arranging of each level's groups:
+// by their keys (ascending, descending, first appearance) and then by a summary (Sort All,
+// Top N, Bottom N with the rest gathered into one "Others" group or dropped).
+
+#include "engine/Types.h"
+#include "engine/Value.h"
+#include "engine/run/Summary.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace foliant::engine::run {
+
+// One group. The root (level 0) is the whole report; level g holds the groups of group g.
+struct GroupNode {
+    Value key;           // the group condition's key; null for the root and Others
+    bool others = false; // the group gathering the groups beyond Top N / Bottom N
+    int level = 0;
+    std::uint32_t firstRecord = 0; // the lowest record number in the group
+    std::int64_t recordCount = 0;
+    std::vector<SummaryAccumulator> summaries; // the summaries of this group's level
+    std::vector<std::unique_ptr<GroupNode>> children;
+    std::vector<std::uint32_t> records; // innermost groups: record numbers in record order
+    std::map<Value, GroupNode*, ValueLess> childIndex; // while records are added
+};
+
+// How one summary of a level is computed.
+struct SummaryRule {
+    SummaryOperation operation = SummaryOperation::Sum;
+    int number = 0;
+};
+
+// How one group level is arranged.
+struct LevelArrangement {
+    GroupOrder order = GroupOrder::Ascending;
+    GroupSortMode sortMode = GroupSortMode::Unsorted;
+    int topCount = 5;
+    bool dropOthers = false;
+    int sortSummary = -1; // index into the level's summaries; -1: no sorting by a summary
+    SortDirection direction = SortDirection::Ascending; // for Sort All
+};
+
+class GroupTree {
+public:
+    // summaries[L]: the summaries of level L (0 = grand totals, 1.. = the groups); their count
+    // less one is the number of group levels.
+    explicit GroupTree(std::vector<std::vector<SummaryRule>> summaries);
+
+    int Levels() const { return static_cast<int>(rules_.size()) - 1; }
+
+    // Inputs of one summary for the current record: the value and the second value.
+    using SummaryInput = std::function<std::pair<Value, Value>(int level, int summary)>;
+
+    // Adds a record (numbers increase from record to record) with its key for each group level
+    // (keys[0] for level 1) and its summary inputs.
+    void AddRecord(std::uint32_t record, const std::vector<Value>& keys, const SummaryInput& input);
+
+    // Whether the innermost groups list their record numbers (on by default). Off, the tree's
+    // memory does not grow with the number of records, only with the groups and what their
+    // summaries keep.
+    void KeepRecordNumbers(bool keep) { keepRecords_ = keep; }
+
+    // Orders each level's groups by key and then applies its sorting by a summary, outermost
+    // level first (so an Others group's subgroups are arranged like any others).
+    // arrangement[0] is for level 1. Groups that compare equal stay in key order.
+    void Arrange(const std::vector<LevelArrangement>& arrangement);
+
+    const GroupNode& Root() const { return root_; }
+
+private:
+    GroupNode* Child(GroupNode& parent, const Value& key, std::uint32_t record);
+    std::unique_ptr<GroupNode> NewNode(int level);
+    void ArrangeChildren(GroupNode& parent, const LevelArrangement& how);
+
+    std::vector<std::vector<SummaryRule>> rules_;
+    GroupNode root_;
+    bool keepRecords_ = true;
+    std::vector<GroupNode*> last_; // the last group used on each level, while records are added
+};
+
+// Adds everything of `from` to `into` (same level): summaries, record counts and numbers,
+// and subgroups, merging subgroups of equal key.
+void MergeGroups(GroupNode& into, GroupNode&& from);
+
+} // namespace foliant::engine::run

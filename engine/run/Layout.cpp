@@ -1,0 +1,440 @@
+#include "engine/run/Layout.h"
+
+#include "engine/page/FontMetrics.h"
+
+#include <algorithm>
+#include <ctime>
+
+namespace foliant::engine::run {
+
+int PaperWidth(PaperSize paper) {
+    return paper == PaperSize::A4 ? 11906 : 12240;
+}
+
+int PaperHeight(PaperSize paper) {
+    return paper == PaperSize::A4 ? 16838 : 15840;
+}
+
+LayoutStyle StyleFor(int) {
+    LayoutStyle style;
+    style.heading.bold = true;
+    style.title.bold = true;
+    return style;
+}
+
+namespace {
+
+enum class Deferred { TotalPageCount, PageNofM };
+
+struct RenderedSection {
+    std::vector<page::PageItem> items; // relative to the section's top left corner
+    std::vector<std::pair<std::size_t, Deferred>> deferred;
+    int height = 0;
+};
+
+TimeOfDay LocalTimeNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return TimeOfDay{local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec};
+}
+
+// The type a field's values are shown as: a summary of money that is itself an amount of
+// money (an average, a maximum, a median, …) shows as money.
+ValueType ShownType(const FieldDefinition& def) {
+    if (def.Kind() != FieldKind::Summary || !def.GetSummarizedField() ||
+        def.GetSummarizedField()->ValueType() != ValueType::Currency) {
+        return def.ValueType();
+    }
+    switch (def.GetSummaryOperation()) {
+    case SummaryOperation::Count:
+    case SummaryOperation::DistinctCount:
+    case SummaryOperation::SampleVariance:
+    case SummaryOperation::PopulationVariance:
+    case SummaryOperation::Correlation:
+    case SummaryOperation::Covariance:
+        return def.ValueType();
+    default:
+        return ValueType::Currency;
+    }
+}
+
+bool IsNumberValue(const Value& v) {
+    return std::holds_alternative<std::int64_t>(v) || std::holds_alternative<double>(v);
+}
+
+class Layouter {
+public:
+    Layouter(const RunResult& run, const LayoutSettings& settings)
+        : run_(run), report_(*run.report), settings_(settings),
+          style_(StyleFor(report_.GetLayoutStyle())),
+          printTime_(settings.printTime ? *settings.printTime : LocalTimeNow()),
+          width_(PaperWidth(settings.paper)), height_(PaperHeight(settings.paper)) {
+        for (const auto& rt : report_.RunningTotals()) {
+            running_.emplace(rt.get(), SummaryAccumulator(rt->GetSummaryOperation()));
+        }
+        path_.push_back(&run_.tree->Root());
+    }
+
+    page::Document Run() {
+        document_.title = report_.GetTitleText();
+        pageFooterHeight_ = 0;
+        if (const auto pf = report_.FindArea("PF")) {
+            for (const auto& s : pf->Sections()) {
+                pageFooterHeight_ += Render(*s).height;
+            }
+        }
+        record_ = FirstRecord(run_.tree->Root());
+        NewPage();
+        Walk(run_.tree->Root());
+        record_ = LastRecord(run_.tree->Root());
+        EmitArea(report_.FindArea("RF"));
+        FinishPage();
+        const std::string total = std::to_string(document_.pages.size());
+        for (const auto& [pageIndex, itemIndex, kind] : deferred_) {
+            auto& run = std::get<page::TextRun>(document_.pages[pageIndex].items[itemIndex]);
+            run.text = kind == Deferred::TotalPageCount
+                           ? total
+                           : "Page " + std::to_string(pageIndex + 1) + " of " + total;
+        }
+        return std::move(document_);
+    }
+
+private:
+    static std::optional<std::uint32_t> FirstRecord(const GroupNode& node) {
+        if (!node.children.empty()) {
+            return FirstRecord(*node.children.front());
+        }
+        if (!node.records.empty()) {
+            return node.records.front();
+        }
+        return std::nullopt;
+    }
+    static std::optional<std::uint32_t> LastRecord(const GroupNode& node) {
+        if (!node.children.empty()) {
+            return LastRecord(*node.children.back());
+        }
+        if (!node.records.empty()) {
+            return node.records.back();
+        }
+        return std::nullopt;
+    }
+
+    void Walk(const GroupNode& node) {
+        const int levels = run_.tree->Levels();
+        if (node.level == levels) {
+            for (const std::uint32_t r : node.records) {
+                record_ = r;
+                ++recordNumber_;
+                for (auto& [def, acc] : running_) {
+                    acc.Add(run_.StoredValue(r, *def->GetSummarizedField()));
+                }
+                EmitArea(report_.FindArea("D"));
+            }
+            return;
+        }
+        for (const auto& child : node.children) {
+            path_.push_back(child.get());
+            if (child->level == levels) {
+                ++groupNumber_;
+            }
+            record_ = FirstRecord(*child);
+            EmitArea(report_.GroupHeader(child->level), LeadHeight(*child));
+            Walk(*child);
+            record_ = LastRecord(*child);
+            EmitArea(report_.GroupFooter(child->level));
+            path_.pop_back();
+        }
+    }
+
+    void NewPage() {
+        page::Page p;
+        p.number = static_cast<int>(document_.pages.size()) + 1;
+        p.width = width_;
+        p.height = height_;
+        document_.pages.push_back(std::move(p));
+        y_ = kPageMargin;
+        bottom_ = height_ - kPageMargin - pageFooterHeight_;
+        if (document_.pages.size() == 1) {
+            for (const auto& s : Sections(report_.FindArea("RH"))) {
+                Place(Render(*s));
+            }
+        }
+        const int headerTop = y_;
+        for (const auto& s : Sections(report_.FindArea("PH"))) {
+            Place(Render(*s));
+        }
+        // The rule goes under a page header that takes room on the page.
+        if (y_ > headerTop && style_.ruleUnderPageHeader) {
+            page::Line rule;
+            rule.x1 = kPageMargin;
+            rule.x2 = width_ - kPageMargin;
+            rule.y1 = rule.y2 = y_;
+            rule.thickness = style_.ruleThickness;
+            rule.colour = style_.ruleColour;
+            document_.pages.back().items.emplace_back(rule);
+        }
+        bodyTop_ = y_;
+    }
+
+    void FinishPage() {
+        y_ = height_ - kPageMargin - pageFooterHeight_;
+        bottom_ = height_;
+        for (const auto& s : Sections(report_.FindArea("PF"))) {
+            Place(Render(*s));
+        }
+    }
+
+    static std::vector<std::shared_ptr<Section>> Sections(const std::shared_ptr<Area>& area) {
+        return area ? area->Sections() : std::vector<std::shared_ptr<Section>>{};
+    }
+
+    // The room a group's first record needs after the group's header: the headers of the
+    // groups inside it and the first details. A group header keeps that much room with it, so
+    // it is never left alone at the bottom of a page.
+    int LeadHeight(const GroupNode& node) {
+        if (node.level == run_.tree->Levels()) {
+            return AreaHeight(report_.FindArea("D"));
+        }
+        if (node.children.empty()) {
+            return 0;
+        }
+        const GroupNode& first = *node.children.front();
+        return AreaHeight(report_.GroupHeader(first.level)) + LeadHeight(first);
+    }
+
+    int AreaHeight(const std::shared_ptr<Area>& area) {
+        int height = 0;
+        for (const auto& s : Sections(area)) {
+            height += Render(*s).height;
+        }
+        return height;
+    }
+
+    // Places the area's sections; keepWithNext: room to keep free under the last one (when a
+    // page can hold both at all).
+    void EmitArea(const std::shared_ptr<Area>& area, int keepWithNext = 0) {
+        const auto sections = Sections(area);
+        for (std::size_t i = 0; i < sections.size(); ++i) {
+            RenderedSection r = Render(*sections[i]);
+            if (r.height == 0 && r.items.empty()) {
+                continue;
+            }
+            int need = r.height;
+            if (i + 1 == sections.size() && r.height + keepWithNext <= bottom_ - bodyTop_) {
+                need += keepWithNext;
+            }
+            if (y_ + need > bottom_ && y_ > bodyTop_) {
+                FinishPage();
+                NewPage();
+            }
+            Place(std::move(r));
+        }
+    }
+
+    // Puts a rendered section at the current position; items that would start below the
+    // space left are cut.
+    void Place(RenderedSection r) {
+        auto& page = document_.pages.back();
+        std::vector<std::size_t> kept(r.items.size(), SIZE_MAX);
+        for (std::size_t i = 0; i < r.items.size(); ++i) {
+            auto& item = r.items[i];
+            bool visible = true;
+            std::visit(
+                [&](auto& it) {
+                    using T = std::decay_t<decltype(it)>;
+                    if constexpr (std::is_same_v<T, page::Line>) {
+                        it.x1 += kPageMargin;
+                        it.x2 += kPageMargin;
+                        it.y1 += y_;
+                        it.y2 += y_;
+                        visible = std::min(it.y1, it.y2) < bottom_;
+                    } else if constexpr (std::is_same_v<T, page::Fill> ||
+                                         std::is_same_v<T, page::Box>) {
+                        it.rect.left += kPageMargin;
+                        it.rect.top += y_;
+                        visible = it.rect.top < bottom_;
+                    } else {
+                        it.box.left += kPageMargin;
+                        it.box.top += y_;
+                        visible = it.box.top < bottom_;
+                    }
+                },
+                item);
+            if (visible) {
+                kept[i] = page.items.size();
+                page.items.push_back(std::move(item));
+            }
+        }
+        for (const auto& [index, kind] : r.deferred) {
+            if (kept[index] != SIZE_MAX) {
+                deferred_.push_back({document_.pages.size() - 1, kept[index], kind});
+            }
+        }
+        y_ += r.height;
+    }
+
+    RenderedSection Render(const Section& section) {
+        RenderedSection out;
+        out.height = section.SectionHeight();
+        const auto area = section.GetArea();
+        const bool pageHeader = area && area->AreaKind() == AreaKind::PageHeader;
+        for (const auto& object : section.Objects()) {
+            page::Font font = pageHeader ? style_.heading : style_.body;
+            std::string text;
+            bool wrap = true;
+            bool numeric = false;
+            std::optional<Deferred> deferred;
+            if (object->Kind() == ObjectKind::Text) {
+                text = object->text();
+            } else {
+                const auto def = object->field();
+                if (def->Kind() == FieldKind::Special && def->Name() == "ReportTitle") {
+                    font = style_.title;
+                }
+                if (def->Kind() == FieldKind::Special &&
+                    (def->Name() == "TotalPageCount" || def->Name() == "PageNofM")) {
+                    deferred = def->Name() == "TotalPageCount" ? Deferred::TotalPageCount
+                                                               : Deferred::PageNofM;
+                }
+                const Value value = FieldValue(*def);
+                text = FormatValue(value, ShownType(*def), settings_.format);
+                numeric = IsNumberValue(value);
+                wrap = !numeric;
+            }
+            HorizontalAlignment align = object->HorizontalAlign();
+            if (align == HorizontalAlignment::Default) {
+                align = numeric ? HorizontalAlignment::Right : HorizontalAlignment::Left;
+            }
+            const int width = object->ObjectWidth();
+            const int lineHeight = page::LineHeight(font);
+            std::vector<std::string> lines;
+            if (wrap) {
+                lines = page::WrapText(text, width, font);
+            } else if (page::TextWidth(text, font) > width) {
+                // A number that does not fit shows as #s rather than as a wrong value.
+                lines.push_back(std::string(
+                    static_cast<std::size_t>(std::max(1, width / page::CharWidth(font))), '#'));
+            } else {
+                lines.push_back(text);
+            }
+            const int grown =
+                lines.size() > 1
+                    ? std::max(object->ObjectHeight(), static_cast<int>(lines.size()) * lineHeight)
+                    : object->ObjectHeight();
+            for (std::size_t i = 0; i < lines.size(); ++i) {
+                page::TextRun run;
+                run.box = {object->Left(), object->Top() + static_cast<int>(i) * lineHeight, width,
+                           lines.size() > 1 ? lineHeight : object->ObjectHeight()};
+                run.text = lines[i];
+                run.font = font;
+                run.colour = style_.text;
+                run.align = align;
+                if (deferred) {
+                    out.deferred.emplace_back(out.items.size(), *deferred);
+                }
+                out.items.emplace_back(std::move(run));
+            }
+            out.height = std::max(out.height, object->Top() + grown);
+        }
+        return out;
+    }
+
+    Value FieldValue(const FieldDefinition& def) {
+        switch (def.Kind()) {
+        case FieldKind::Database:
+        case FieldKind::SqlExpression:
+        case FieldKind::Formula:
+        case FieldKind::Parameter:
+            return record_ ? run_.StoredValue(*record_, def) : Value{};
+        case FieldKind::Summary:
+            return run_.SummaryValue(path_, def);
+        case FieldKind::GroupName: {
+            const auto group = def.GroupOfName().lock();
+            if (!group || group->number < 1 ||
+                static_cast<std::size_t>(group->number) >= path_.size()) {
+                return {};
+            }
+            const GroupNode& node = *path_[static_cast<std::size_t>(group->number)];
+            if (node.others) {
+                return settings_.othersLabel;
+            }
+            return node.key;
+        }
+        case FieldKind::RunningTotal: {
+            const auto found = running_.find(&def);
+            return found != running_.end() ? found->second.Result() : Value{};
+        }
+        case FieldKind::Special:
+            return SpecialValue(def.Name());
+        }
+        return {};
+    }
+
+    Value SpecialValue(const std::string& name) {
+        if (name == "PrintDate") {
+            return run_.runDate;
+        }
+        if (name == "PrintTime") {
+            return printTime_;
+        }
+        if (name == "ReportTitle") {
+            return report_.GetTitleText();
+        }
+        if (name == "PageNumber") {
+            return static_cast<std::int64_t>(document_.pages.size());
+        }
+        if (name == "TotalPageCount" || name == "PageNofM") {
+            return std::string(); // filled in when the page count is known
+        }
+        if (name == "RecordNumber") {
+            return recordNumber_;
+        }
+        if (name == "GroupNumber") {
+            return groupNumber_;
+        }
+        if (name == "FileName") {
+            return report_.FilePath();
+        }
+        return {};
+    }
+
+    struct Pending {
+        std::size_t page;
+        std::size_t item;
+        Deferred kind;
+    };
+
+    const RunResult& run_;
+    const Report& report_;
+    const LayoutSettings& settings_;
+    LayoutStyle style_;
+    TimeOfDay printTime_;
+    int width_;
+    int height_;
+    page::Document document_;
+    int y_ = 0;
+    int bottom_ = 0;
+    int bodyTop_ = 0;
+    int pageFooterHeight_ = 0;
+    std::vector<const GroupNode*> path_;
+    std::optional<std::uint32_t> record_;
+    std::int64_t recordNumber_ = 0;
+    std::int64_t groupNumber_ = 0;
+    std::map<const FieldDefinition*, SummaryAccumulator> running_;
+    std::vector<Pending> deferred_;
+};
+
+} // namespace
+
+page::Document LayOutReport(const RunResult& run, const LayoutSettings& settings) {
+    return Layouter(run, settings).Run();
+}
+
+page::Document RenderReport(const Report& report, const RunOptions& options,
+                            const LayoutSettings& settings) {
+    const RunResult run = RunReport(report, options);
+    return LayOutReport(run, settings);
+}
+
+} // namespace foliant::engine::run

@@ -1,0 +1,63 @@
+#pragma once
+
+// Laying a run out into pages: report header once (first), page header at the top of every
+// page, for each group its header, its records' details and its footer, the report footer at
+// the end, page footer at the bottom of every page.
+// - A section is never split: one that does not fit in what is left of a page starts the next
+//   page; one taller than a whole page is placed alone on a fresh page and cut at the footer.
+// - A group header is not left alone at the bottom of a page: it goes with its first record.
+// - Special fields are filled in and values formatted by type. Text, dates and times wrap
+//   within their object (the object and its section grow to hold the lines); a number too
+//   wide for its object shows as #s.
+// - Text is measured with the engine's font-metric model (FontMetrics.h).
+
+#include "engine/page/PageModel.h"
+#include "engine/run/Format.h"
+#include "engine/run/Runner.h"
+
+#include <optional>
+#include <string>
+
+namespace foliant::engine::run {
+
+enum class PaperSize { Letter, A4 };
+
+// Twips.
+int PaperWidth(PaperSize paper);
+int PaperHeight(PaperSize paper);
+inline constexpr int kPageMargin = 360; // a quarter inch on every side
+
+struct LayoutSettings {
+    PaperSize paper = PaperSize::Letter;
+    FormatSettings format;
+    // The time PrintTime shows; the current time when not set. (PrintDate is the run's date.)
+    std::optional<TimeOfDay> printTime;
+    // The group name shown for the group that gathers the groups beyond Top N / Bottom N.
+    std::string othersLabel = "Others";
+};
+
+// How a report style draws: fonts, colours and rules. One place for the ten styles to fill in.
+struct LayoutStyle {
+    page::Font body;
+    page::Font heading; // page header
+    page::Font title;   // the ReportTitle field
+    page::Colour text = page::kBlack;
+    bool ruleUnderPageHeader = true;
+    int ruleThickness = 20;
+    page::Colour ruleColour = page::kBlack;
+};
+
+// The look of style 0–9 (every style draws as "Standard" for now: plain, bold headings, a
+// rule under the page header).
+LayoutStyle StyleFor(int style);
+
+// Lays the run out. Never throws for a run RunReport produced.
+page::Document LayOutReport(const RunResult& run, const LayoutSettings& settings = {});
+
+// Runs the report and lays it out: the whole road from a report to its pages, which any
+// painter then draws (page::RenderText, page::RenderHtml, the Qt painter). Throws what
+// RunReport throws.
+page::Document RenderReport(const Report& report, const RunOptions& options = {},
+                            const LayoutSettings& settings = {});
+
+} // namespace foliant::engine::run

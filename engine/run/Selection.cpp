@@ -1,0 +1,251 @@
+#include "engine/run/Selection.h"
+
+#include "engine/EngineError.h"
+#include "engine/formula/Formula.h"
+#include "engine/formula/SqlTranslation.h"
+#include "engine/run/Query.h"
+
+#include <sqlite3.h>
+
+namespace foliant::engine::run {
+
+namespace {
+
+class Catalog : public formula::FieldCatalog {
+public:
+    explicit Catalog(const Report& report) : report_(report) {}
+    std::optional<formula::FieldInfo> FindField(std::string_view bracedName) const override {
+        const auto def = report_.LookupFieldDefinition(std::string(bracedName));
+        if (!def) {
+            return std::nullopt;
+        }
+        return formula::FieldInfo{def->Kind(), def->ValueType()};
+    }
+
+private:
+    const Report& report_;
+};
+
+struct Compiled {
+    formula::CheckedFormula formula;
+    std::vector<std::shared_ptr<FieldDefinition>> fields; // one per formula.Fields()
+};
+
+// Whether some stored value of the column is not of the storage form (one query; stops at the
+// first such value).
+bool ColumnHasOtherValues(sqlite3* db, const FieldDefinition& field, formula::SqlStorage storage) {
+    const std::string c = ColumnExpression(field);
+    std::string bad;
+    switch (storage) {
+    case formula::SqlStorage::Number:
+        bad = "typeof(" + c + ") NOT IN ('integer', 'real')";
+        break;
+    case formula::SqlStorage::Text:
+        bad = "typeof(" + c + ") <> 'text'";
+        break;
+    case formula::SqlStorage::IsoDate:
+        bad = "typeof(" + c + ") <> 'text' OR length(" + c + ") <> 10 OR date(" + c + ") IS NOT " +
+              c + " OR " + c + " < '0001'";
+        break;
+    case formula::SqlStorage::IsoDateTime:
+        bad = "typeof(" + c + ") <> 'text' OR length(" + c + ") <> 19 OR datetime(" + c +
+              ") IS NOT " + c + " OR " + c + " < '0001'";
+        break;
+    }
+    const std::string sql = "SELECT EXISTS (SELECT 1 FROM " +
+                            QuoteIdentifier(field.TableOfField()) + " WHERE " + c +
+                            " IS NOT NULL AND (" + bad + "))";
+    sqlite3_stmt* stmt = nullptr;
+    bool other = true; // in doubt, leave the condition to the engine
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW) {
+        other = sqlite3_column_int(stmt, 0) != 0;
+    }
+    sqlite3_finalize(stmt);
+    return other;
+}
+
+} // namespace
+
+struct SelectionFilter::Impl {
+    const Report& report;
+    Date today;
+    std::map<std::string, Value> parameters;
+    Compiled selection;
+    mutable std::map<const FieldDefinition*, std::shared_ptr<Compiled>> formulas;
+
+    Impl(const Report& r, Date t, std::map<std::string, Value> p)
+        : report(r), today(t), parameters(std::move(p)) {}
+
+    std::vector<std::shared_ptr<FieldDefinition>> Resolve(const formula::CheckedFormula& f) const {
+        std::vector<std::shared_ptr<FieldDefinition>> out;
+        for (const auto& ref : f.Fields()) {
+            auto def = report.LookupFieldDefinition(ref.name);
+            if (!def) {
+                throw EngineError("The formula " + f.Text() + " uses " + ref.name +
+                                  ", which the report does not have.");
+            }
+            out.push_back(std::move(def));
+        }
+        return out;
+    }
+
+    const Compiled& Formula(const FieldDefinition& f) const {
+        auto found = formulas.find(&f);
+        if (found != formulas.end()) {
+            return *found->second;
+        }
+        auto compiled = std::make_shared<Compiled>();
+        try {
+            compiled->formula = formula::CompileFormulaField(f.DefinitionText(), Catalog(report));
+        } catch (const formula::FormulaError& e) {
+            throw EngineError("The formula " + f.Name() + " is not valid: " + e.Description());
+        }
+        compiled->fields = Resolve(compiled->formula);
+        return *formulas.emplace(&f, std::move(compiled)).first->second;
+    }
+
+    Value FieldValue(const FieldDefinition& def, const RecordView& record) const;
+};
+
+namespace {
+
+// The evaluator's view of one record: each field of a formula from the query's row, the
+// report's parameters, or (for formula fields) their own formula.
+class RowSource : public formula::RecordSource {
+public:
+    RowSource(const SelectionFilter::Impl& impl,
+              const std::vector<std::shared_ptr<FieldDefinition>>& fields, const RecordView& record)
+        : impl_(impl), fields_(fields), record_(record) {}
+    Value FieldValue(std::size_t index, const formula::FieldReference&) const override {
+        return impl_.FieldValue(*fields_[index], record_);
+    }
+
+private:
+    const SelectionFilter::Impl& impl_;
+    const std::vector<std::shared_ptr<FieldDefinition>>& fields_;
+    const RecordView& record_;
+};
+
+} // namespace
+
+Value SelectionFilter::Impl::FieldValue(const FieldDefinition& def,
+                                        const RecordView& record) const {
+    for (std::size_t i = 0; i < record.columns.size(); ++i) {
+        if (record.columns[i].get() == &def) {
+            return record.row[i];
+        }
+    }
+    switch (def.Kind()) {
+    case FieldKind::Parameter: {
+        const auto p = parameters.find(def.ShortName());
+        return p != parameters.end() ? p->second : Value{};
+    }
+    case FieldKind::Formula: {
+        const Compiled& c = Formula(def);
+        return formula::Evaluate(c.formula, RowSource(*this, c.fields, record), today);
+    }
+    default:
+        return {};
+    }
+}
+
+SelectionFilter::SelectionFilter(const Report& report, Date today,
+                                 std::map<std::string, Value> parameters)
+    : impl_(std::make_unique<Impl>(report, today, std::move(parameters))) {
+    try {
+        impl_->selection.formula =
+            formula::CompileSelectionFormula(report.GetSelectionFormulaText(), Catalog(report));
+    } catch (const formula::FormulaError& e) {
+        throw EngineError("The record selection formula is not valid: " + e.Description());
+    }
+    impl_->selection.fields = impl_->Resolve(impl_->selection.formula);
+}
+
+SelectionFilter::~SelectionFilter() = default;
+
+std::vector<std::shared_ptr<FieldDefinition>> SelectionFilter::Fields() const {
+    return impl_->selection.fields;
+}
+
+std::vector<std::shared_ptr<FieldDefinition>>
+SelectionFilter::FormulaReferences(const FieldDefinition& f) const {
+    return impl_->Formula(f).fields;
+}
+
+SelectionWhere
+SelectionFilter::Where(sqlite3* db,
+                       const std::vector<std::shared_ptr<FieldDefinition>>& read) const {
+    const Compiled& s = impl_->selection;
+    if (s.formula.IsEmpty()) {
+        return {};
+    }
+    const formula::SqlColumnMapper mapper =
+        [&](std::size_t index,
+            const formula::FieldReference&) -> std::optional<formula::SqlColumn> {
+        const auto& def = s.fields[index];
+        if (def->Kind() != FieldKind::Database ||
+            std::find(read.begin(), read.end(), def) == read.end()) {
+            return std::nullopt;
+        }
+        const ValueType t = def->ValueType();
+        formula::SqlStorage storage;
+        if (IsNumericType(t)) {
+            storage = formula::SqlStorage::Number;
+        } else if (IsTextType(t)) {
+            storage = formula::SqlStorage::Text;
+        } else if (t == ValueType::Date) {
+            storage = formula::SqlStorage::IsoDate;
+        } else if (t == ValueType::DateTime) {
+            storage = formula::SqlStorage::IsoDateTime;
+        } else {
+            return std::nullopt;
+        }
+        if (ColumnHasOtherValues(db, *def, storage)) {
+            return std::nullopt;
+        }
+        return formula::SqlColumn{ColumnExpression(*def), storage};
+    };
+    const auto where = formula::TranslateToSql(s.formula, mapper, impl_->today);
+    SelectionWhere out;
+    out.clause = where.clause;
+    out.parameters = where.parameters;
+    out.exact = where.exact;
+    return out;
+}
+
+bool SelectionFilter::Selects(const RecordView& record) const {
+    const Compiled& s = impl_->selection;
+    if (s.formula.IsEmpty()) {
+        return true;
+    }
+    return formula::Selects(s.formula, RowSource(*impl_, s.fields, record), impl_->today);
+}
+
+Value SelectionFilter::EvaluateField(const FieldDefinition& f, const RecordView& record) const {
+    return impl_->FieldValue(f, record);
+}
+
+void BindParameters(sqlite3_stmt* statement, const std::vector<Value>& parameters) {
+    int index = 1;
+    for (const auto& p : parameters) {
+        int rc = SQLITE_OK;
+        if (const auto* i = std::get_if<std::int64_t>(&p)) {
+            rc = sqlite3_bind_int64(statement, index, *i);
+        } else if (const auto* d = std::get_if<double>(&p)) {
+            rc = sqlite3_bind_double(statement, index, *d);
+        } else if (const auto* s = std::get_if<std::string>(&p)) {
+            rc = sqlite3_bind_text(statement, index, s->c_str(), static_cast<int>(s->size()),
+                                   SQLITE_TRANSIENT);
+        } else {
+            rc = sqlite3_bind_null(statement, index);
+        }
+        if (rc != SQLITE_OK) {
+            throw EngineError("Cannot bind value " + std::to_string(index) +
+                              " of the report's query: " + sqlite3_errstr(rc) + ".");
+        }
+        ++index;
+    }
+}
+
+} // namespace foliant::engine::run

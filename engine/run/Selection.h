@@ -1,0 +1,67 @@
+#pragma once
+
+// The record selection formula and formula fields as the runner applies them: which fields
+// they read, the part of the selection SQL does exactly, and evaluation on a record.
+
+#include "engine/Report.h"
+#include "engine/Value.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace foliant::engine::run {
+
+struct SelectionWhere {
+    std::string clause; // for the WHERE clause; empty when SQL does none of it
+    std::vector<Value> parameters;
+    bool exact = true; // the clause selects exactly the formula's records
+};
+
+// The values of one record as the query read them.
+struct RecordView {
+    const std::vector<std::shared_ptr<FieldDefinition>>& columns;
+    const std::vector<Value>& row;
+};
+
+class SelectionFilter {
+public:
+    // Checks the report's selection formula against the report's fields. today: the day the
+    // formula's periods are measured from. parameters: the report parameters' values by name.
+    // Throws EngineError naming the problem when the formula is rejected.
+    SelectionFilter(const Report& report, Date today, std::map<std::string, Value> parameters);
+    ~SelectionFilter();
+    SelectionFilter(const SelectionFilter&) = delete;
+    SelectionFilter& operator=(const SelectionFilter&) = delete;
+
+    // The report's fields the selection formula reads.
+    std::vector<std::shared_ptr<FieldDefinition>> Fields() const;
+    // The fields a formula field's formula reads. Throws EngineError when the formula is not
+    // valid.
+    std::vector<std::shared_ptr<FieldDefinition>> FormulaReferences(const FieldDefinition& f) const;
+
+    // The WHERE clause for the query: the formula's conditions on columns whose stored values
+    // SQLite compares exactly as the engine does (checked on the database: numbers only in
+    // number columns, text only in text columns, ISO dates only in date columns).
+    SelectionWhere Where(sqlite3* db,
+                         const std::vector<std::shared_ptr<FieldDefinition>>& read) const;
+
+    // Whether the record is selected. Throws EngineError when the formula fails on it.
+    bool Selects(const RecordView& record) const;
+    // A formula field's value on the record. Throws EngineError when the formula fails on it.
+    Value EvaluateField(const FieldDefinition& f, const RecordView& record) const;
+
+    struct Impl; // the compiled formulas (opaque)
+
+private:
+    std::unique_ptr<Impl> impl_;
+};
+
+// Binds int64, double and text values to ?1, ?2, … (others as null).
+void BindParameters(sqlite3_stmt* statement, const std::vector<Value>& parameters);
+
+} // namespace foliant::engine::run

@@ -1,0 +1,205 @@
+// Page breaking: page header on every page, report header once, page footer at the bottom of
+// every page, a section that does not fit moved whole to the next page, one taller than a
+// page placed alone and cut, and sections that grow with wrapped text.
+
+#include "tests/engine/RunTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace foliant::engine {
+namespace {
+
+struct Placed {
+    int page;
+    int top;
+    std::string text;
+};
+
+std::vector<Placed> Runs(const page::Document& doc) {
+    std::vector<Placed> out;
+    for (const auto& p : doc.pages) {
+        for (const auto& item : p.items) {
+            if (const auto* t = std::get_if<page::TextRun>(&item)) {
+                out.push_back({p.number, t->box.top, t->text});
+            }
+        }
+    }
+    return out;
+}
+
+std::vector<Placed> Find(const page::Document& doc, const std::string& text) {
+    std::vector<Placed> out;
+    for (const auto& r : Runs(doc)) {
+        if (r.text == text) {
+            out.push_back(r);
+        }
+    }
+    return out;
+}
+
+class LayoutPageBreakTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string sql =
+            "CREATE TABLE T (Id INTEGER PRIMARY KEY, G INT, Name TEXT);"
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 30) "
+            "INSERT INTO T SELECT i, (i - 1) / 20, 'name ' || i FROM n;";
+        report = Report::CreateOverDatabase(test::MakeDatabase(dir.File("p.db"), sql));
+        report->FindSection("RH")->SetSectionHeight(0);
+        const auto ph = report->FindSection("PH");
+        ph->PlaceTextObject("Header", 0, 0);
+        ph->SetSectionHeight(480);
+        const auto pf = report->FindSection("PF");
+        pf->PlaceFieldObject("PageNofM", 0, 0)->SetObjectWidth(2400);
+        pf->SetSectionHeight(240);
+        const auto d = report->FindSection("D");
+        d->PlaceFieldObject("{T.Id}", 0, 0);
+        d->SetSectionHeight(600);
+    }
+    page::Document Lay() {
+        return run::LayOutReport(run::RunReport(*report, test::FixedRun()), test::FixedSettings());
+    }
+    test::TempDir dir;
+    std::shared_ptr<Report> report;
+};
+
+// Letter: 15840 high. Body from 360 + 480 (page header) = 840 to 15840 - 360 - 240 = 15240:
+// 14400 twips, exactly 24 details of 600.
+TEST_F(LayoutPageBreakTest, DetailsFillAPageExactlyAndHeadersAndFootersRepeat) {
+    const auto doc = Lay();
+    ASSERT_EQ(doc.pages.size(), 2u);
+    const auto headers = Find(doc, "Header");
+    ASSERT_EQ(headers.size(), 2u);
+    EXPECT_EQ(headers[0].top, 360);
+    EXPECT_EQ(headers[1].page, 2);
+    EXPECT_EQ(headers[1].top, 360);
+    // The 24th detail ends exactly at the body's bottom and stays on page 1.
+    const auto r24 = Find(doc, "24");
+    ASSERT_EQ(r24.size(), 1u);
+    EXPECT_EQ(r24[0].page, 1);
+    EXPECT_EQ(r24[0].top, 840 + 23 * 600);
+    const auto r25 = Find(doc, "25");
+    EXPECT_EQ(r25[0].page, 2);
+    EXPECT_EQ(r25[0].top, 840);
+    // Page footers at the bottom with the final page count.
+    EXPECT_EQ(Find(doc, "Page 1 of 2")[0].top, 15240);
+    EXPECT_EQ(Find(doc, "Page 2 of 2")[0].page, 2);
+}
+
+TEST_F(LayoutPageBreakTest, AFooterThatDoesNotFitMovesWholeToTheNextPage) {
+    report->InsertGroup(0, report->LookupFieldDefinition("{T.G}"), GroupCondition::EachValue,
+                        GroupOrder::Ascending);
+    report->FindSection("GH1")->SetSectionHeight(0);
+    const auto gf = report->FindSection("GF1");
+    gf->PlaceTextObject("Total", 0, 0);
+    gf->PlaceSummaryObject("{T.Id}", SummaryOperation::Sum, 1000, 0);
+    gf->PlaceTextObject("End of footer", 0, 2760);
+    gf->SetSectionHeight(3000);
+    const auto doc = Lay();
+    // Records 1-20 end at 840 + 12000 = 12840; a 3000 footer would end at 15840 > 15240.
+    EXPECT_EQ(Find(doc, "20")[0].page, 1);
+    const auto total = Find(doc, "Total");
+    ASSERT_EQ(total.size(), 2u);
+    EXPECT_EQ(total[0].page, 2);
+    EXPECT_EQ(total[0].top, 840);
+    EXPECT_EQ(Find(doc, "210")[0].page, 2); // 1 + … + 20
+    const auto end = Find(doc, "End of footer");
+    EXPECT_EQ(end[0].page, 2);
+    EXPECT_EQ(end[0].top, 840 + 2760);
+    // The second group starts under the footer on page 2.
+    EXPECT_EQ(Find(doc, "21")[0].top, 840 + 3000);
+}
+
+TEST_F(LayoutPageBreakTest, AGroupHeaderIsNotLeftAloneAtTheBottomOfAPage) {
+    report->InsertGroup(0, report->LookupFieldDefinition("{T.G}"), GroupCondition::EachValue,
+                        GroupOrder::Ascending);
+    report->FindSection("GH1")->PlaceTextObject("Group starts", 0, 0);
+    report->FindSection("GH1")->SetSectionHeight(240);
+    // Header, 20 records and footer of the first group end at 840 + 240 + 12000 + 1800 =
+    // 14880, leaving 360 above 15240: room for the next header (240) but not with its first
+    // record (600).
+    report->FindSection("GF1")->SetSectionHeight(1800);
+    const auto doc = Lay();
+    const auto starts = Find(doc, "Group starts");
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(Find(doc, "21")[0].page, 2);
+    EXPECT_EQ(starts[1].page, 2);
+    EXPECT_EQ(starts[1].top, 840);
+}
+
+TEST_F(LayoutPageBreakTest, ASectionTallerThanAPageStandsAloneAndIsCut) {
+    report->InsertGroup(0, report->LookupFieldDefinition("{T.G}"), GroupCondition::EachValue,
+                        GroupOrder::Ascending);
+    const auto gh = report->FindSection("GH1");
+    gh->PlaceTextObject("Tall top", 0, 0);
+    gh->PlaceTextObject("Tall bottom", 0, 19000);
+    gh->SetSectionHeight(20000);
+    report->FindSection("GF1")->SetSectionHeight(0);
+    const auto doc = Lay();
+    const auto tops = Find(doc, "Tall top");
+    ASSERT_EQ(tops.size(), 2u);
+    EXPECT_TRUE(Find(doc, "Tall bottom").empty());
+    // Page 1: the first tall header alone; the records follow on page 2.
+    EXPECT_EQ(tops[0].page, 1);
+    EXPECT_EQ(Find(doc, "1")[0].page, 2);
+    // Nothing is drawn over the page footer.
+    for (const auto& r : Runs(doc)) {
+        if (r.text.rfind("Page ", 0) != 0) {
+            EXPECT_LT(r.top, 15240) << r.text;
+        }
+    }
+}
+
+TEST_F(LayoutPageBreakTest, ARuleUnderlinesThePageHeaderOnlyWhenItTakesRoom) {
+    const auto rules = [](const page::Document& doc) {
+        std::vector<int> ys;
+        for (const auto& p : doc.pages) {
+            for (const auto& item : p.items) {
+                if (const auto* l = std::get_if<page::Line>(&item)) {
+                    ys.push_back(l->y1);
+                }
+            }
+        }
+        return ys;
+    };
+    EXPECT_EQ(rules(Lay()), (std::vector<int>{840, 840}));
+    report->FindSection("PH")->DiscardObject(1);
+    report->FindSection("PH")->SetSectionHeight(0);
+    EXPECT_EQ(rules(Lay()), (std::vector<int>{}));
+}
+
+TEST_F(LayoutPageBreakTest, TheReportHeaderComesOnceAndTheFooterAtTheEnd) {
+    report->FindSection("RH")->PlaceTextObject("Once", 0, 0);
+    report->FindSection("RF")->PlaceTextObject("The end", 0, 0);
+    const auto doc = Lay();
+    ASSERT_EQ(Find(doc, "Once").size(), 1u);
+    EXPECT_EQ(Find(doc, "Once")[0].top, 360);
+    EXPECT_EQ(Find(doc, "Header")[0].top, 600); // under the report header on page 1
+    EXPECT_EQ(Find(doc, "The end")[0].page, static_cast<int>(doc.pages.size()));
+}
+
+TEST_F(LayoutPageBreakTest, WrappedTextGrowsItsSection) {
+    report->FindSection("D")->SetSectionHeight(240);
+    const auto name = report->FindSection("D")->PlaceFieldObject("{T.Name}", 1000, 0);
+    name->SetObjectWidth(480); // four characters: "name" / "12" → two lines
+    const auto doc = Lay();
+    const auto r1 = Find(doc, "1");
+    const auto r2 = Find(doc, "2");
+    EXPECT_EQ(r2[0].top - r1[0].top, 480);
+    const auto names = Find(doc, "name");
+    EXPECT_EQ(names.size(), 30u);
+}
+
+TEST_F(LayoutPageBreakTest, AnEmptyRunStillGivesOnePageWithHeadersAndGrandTotals) {
+    report->SetSelectionFormulaText("{T.Id} > 1000");
+    report->FindSection("RF")->PlaceSummaryObject("{T.Id}", SummaryOperation::Count, 0, 0);
+    report->FindSection("RF")->PlaceSummaryObject("{T.Id}", SummaryOperation::Sum, 1500, 0);
+    const auto doc = Lay();
+    ASSERT_EQ(doc.pages.size(), 1u);
+    EXPECT_EQ(Find(doc, "Header").size(), 1u);
+    EXPECT_EQ(Find(doc, "0").size(), 2u); // count and sum of nothing
+    EXPECT_EQ(Find(doc, "Page 1 of 1").size(), 1u);
+}
+
+} // namespace
+} // namespace foliant::engine
