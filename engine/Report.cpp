@@ -1,5 +1,6 @@
 #include "engine/Report.h"
 
+#include "engine/ReportFieldCatalog.h"
 #include "engine/formula/Formula.h"
 
 #include "engine/EngineError.h"
@@ -9,27 +10,6 @@
 #include <string>
 
 namespace foliant::engine {
-
-namespace {
-
-// Lets the formula checker see the report's fields: the data source's, the formulas,
-// parameters, running totals and SQL expressions.
-class ReportFieldCatalog : public formula::FieldCatalog {
-public:
-    explicit ReportFieldCatalog(const Report& report) : report_(report) {}
-    std::optional<formula::FieldInfo> FindField(std::string_view bracedName) const override {
-        const auto def = report_.LookupFieldDefinition(std::string(bracedName));
-        if (!def) {
-            return std::nullopt;
-        }
-        return formula::FieldInfo{def->Kind(), def->ValueType()};
-    }
-
-private:
-    const Report& report_;
-};
-
-} // namespace
 
 namespace {
 

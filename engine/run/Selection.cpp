@@ -1,6 +1,7 @@
 #include "engine/run/Selection.h"
 
 #include "engine/EngineError.h"
+#include "engine/ReportFieldCatalog.h"
 #include "engine/formula/Formula.h"
 #include "engine/formula/SqlTranslation.h"
 #include "engine/run/Query.h"
@@ -10,21 +11,6 @@
 namespace foliant::engine::run {
 
 namespace {
-
-class Catalog : public formula::FieldCatalog {
-public:
-    explicit Catalog(const Report& report) : report_(report) {}
-    std::optional<formula::FieldInfo> FindField(std::string_view bracedName) const override {
-        const auto def = report_.LookupFieldDefinition(std::string(bracedName));
-        if (!def) {
-            return std::nullopt;
-        }
-        return formula::FieldInfo{def->Kind(), def->ValueType()};
-    }
-
-private:
-    const Report& report_;
-};
 
 struct Compiled {
     formula::CheckedFormula formula;
@@ -97,7 +83,8 @@ struct SelectionFilter::Impl {
         }
         auto compiled = std::make_shared<Compiled>();
         try {
-            compiled->formula = formula::CompileFormulaField(f.DefinitionText(), Catalog(report));
+            compiled->formula =
+                formula::CompileFormulaField(f.DefinitionText(), ReportFieldCatalog(report));
         } catch (const formula::FormulaError& e) {
             throw EngineError("The formula " + f.Name() + " is not valid: " + e.Description());
         }
@@ -154,8 +141,8 @@ SelectionFilter::SelectionFilter(const Report& report, Date today,
                                  std::map<std::string, Value> parameters)
     : impl_(std::make_unique<Impl>(report, today, std::move(parameters))) {
     try {
-        impl_->selection.formula =
-            formula::CompileSelectionFormula(report.GetSelectionFormulaText(), Catalog(report));
+        impl_->selection.formula = formula::CompileSelectionFormula(
+            report.GetSelectionFormulaText(), ReportFieldCatalog(report));
     } catch (const formula::FormulaError& e) {
         throw EngineError("The record selection formula is not valid: " + e.Description());
     }

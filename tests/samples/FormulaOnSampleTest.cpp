@@ -2,6 +2,7 @@
 // sample database, must select exactly the orders that the same condition written in SQL
 // selects.
 #include "engine/Report.h"
+#include "engine/ReportFieldCatalog.h"
 #include "engine/formula/Formula.h"
 
 #include <gtest/gtest.h>
@@ -14,20 +15,6 @@ namespace foliant::engine {
 namespace {
 
 using formula::FieldReference;
-
-class ReportCatalog : public formula::FieldCatalog {
-public:
-    explicit ReportCatalog(const Report& r) : report_(r) {}
-    std::optional<formula::FieldInfo> FindField(std::string_view name) const override {
-        if (auto def = report_.LookupFieldDefinition(std::string(name))) {
-            return formula::FieldInfo{def->Kind(), def->ValueType()};
-        }
-        return std::nullopt;
-    }
-
-private:
-    const Report& report_;
-};
 
 // One row of the orders-with-customers query, read as the engine's values.
 class RowSource : public formula::RecordSource {
@@ -94,7 +81,7 @@ int CountWithSql(sqlite3* db, const std::string& where) {
 
 TEST(FormulaOnSampleDatabase, SelectsTheSameOrdersAsTheEquivalentSql) {
     const auto report = Report::CreateOverDatabase(FOLIANT_SAMPLE_DB);
-    const ReportCatalog catalog(*report);
+    const ReportFieldCatalog catalog(*report);
     // "Today" for the periods: a fixed day inside the sample's years.
     const Date today{DaysFromCivil(2024, 3, 15)};
 
