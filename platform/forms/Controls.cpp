@@ -176,6 +176,29 @@ bool TextEditor::DeleteAt(bool backwards) {
     return true;
 }
 
+void TextEditor::TypeCharacters(const std::string& text, const std::function<void()>& requireUsable,
+                                const std::function<void(int&)>& keyPress,
+                                const std::function<void()>& edited) {
+    for (char32_t ch : utf8::Decode(text)) {
+        requireUsable(); // a handler may have hidden or disabled the control meanwhile
+        int key = static_cast<int>(ch);
+        if (keyPress) {
+            keyPress(key);
+        }
+        if (key == 0) {
+            continue;
+        }
+        if (key == kKeyBack) {
+            if (!DeleteAt(true)) {
+                continue;
+            }
+        } else {
+            ReplaceSelection(utf8::Encode(static_cast<char32_t>(key)));
+        }
+        edited();
+    }
+}
+
 // Editing shared by text boxes and combo boxes: the control announces, the editor changes.
 namespace {
 
@@ -220,25 +243,12 @@ void TextBox::UserSetSelection(int start, int length) {
 void TextBox::UserType(const std::string& text) {
     RequireUsable("type into");
     Parent().FocusChanged(this);
-    for (char32_t ch : utf8::Decode(text)) {
-        RequireUsable("type into");
-        int key = static_cast<int>(ch);
-        if (KeyPress) {
-            KeyPress(key);
-        }
-        if (key == 0) {
-            continue;
-        }
-        if (key == kKeyBack) {
-            if (!DeleteAt(true)) {
-                continue;
-            }
-        } else {
-            ReplaceSelection(utf8::Encode(static_cast<char32_t>(key)));
-        }
-        AnnounceEdit(*this);
-        Run(Change);
-    }
+    TypeCharacters(
+        text, [this] { RequireUsable("type into"); }, KeyPress,
+        [this] {
+            AnnounceEdit(*this);
+            Run(Change);
+        });
 }
 
 void TextBox::UserPaste(const std::string& text) {
@@ -490,24 +500,8 @@ void ComboBox::UserSetSelection(int start, int length) {
 void ComboBox::UserType(const std::string& text) {
     RequireEditField("type into");
     Parent().FocusChanged(this);
-    for (char32_t ch : utf8::Decode(text)) {
-        RequireEditField("type into");
-        int key = static_cast<int>(ch);
-        if (KeyPress) {
-            KeyPress(key);
-        }
-        if (key == 0) {
-            continue;
-        }
-        if (key == kKeyBack) {
-            if (!DeleteAt(true)) {
-                continue;
-            }
-        } else {
-            ReplaceSelection(utf8::Encode(static_cast<char32_t>(key)));
-        }
-        AfterEdit();
-    }
+    TypeCharacters(
+        text, [this] { RequireEditField("type into"); }, KeyPress, [this] { AfterEdit(); });
 }
 
 void ComboBox::UserPaste(const std::string& text) {

@@ -4,6 +4,7 @@
 #include "platform/forms/Picture.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -93,6 +94,12 @@ protected:
     void ReplaceSelection(const std::string& text);
     // Delete the selection, or one character before (backwards) or after the caret.
     bool DeleteAt(bool backwards);
+    // Types text as a person does, one character at a time: checks the control still takes
+    // input, runs keyPress (which may replace the character, or cancel it with 0), applies the
+    // character (Backspace deletes) and calls edited after each change.
+    void TypeCharacters(const std::string& text, const std::function<void()>& requireUsable,
+                        const std::function<void(int&)>& keyPress,
+                        const std::function<void()>& edited);
 
 private:
     std::string text_;
