@@ -6,7 +6,7 @@
 //   foliant script SCRIPT [--db DB | --report FILE.rpt]  the wizard headless, driven by a script
 // Exit status 0 on success; otherwise 1 with one line on stderr saying what went wrong.
 #include "apps/foliant/Demo.h"
-#include "apps/foliant/Script.h"
+#include "script/Script.h"
 #ifdef FOLIANT_WITH_GUI
 #include "apps/foliant/WizardWindow.h"
 #endif
@@ -129,13 +129,13 @@ int main(int argc, char** argv) {
             std::ostringstream text;
             text << in.rdbuf();
             try {
-                const auto lines = foliant::app::ParseScript(text.str());
+                const auto lines = foliant::script::ParseScript(text.str());
                 const auto report =
                     scriptReport.empty()
                         ? foliant::engine::Report::CreateOverDatabase(scriptDatabase)
                         : foliant::engine::LoadReportFromFile(scriptReport);
-                foliant::app::RunScript(lines, report, std::cout);
-            } catch (const foliant::app::ScriptError& e) {
+                foliant::script::RunScript(lines, report, std::cout);
+            } catch (const foliant::script::ScriptError& e) {
                 std::cout.flush();
                 std::cerr << "foliant: " << scriptPath << ":" << e.Line() << ": " << e.Reason()
                           << "\n";
