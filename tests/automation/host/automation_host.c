@@ -752,6 +752,11 @@ int main(int argc, char** argv) {
     if (g_object) {
         StepRelease();
     }
+    if (g_result) {
+        g_result->lpVtbl->Release(g_result);
+        g_result = NULL;
+    }
+    ReleaseKept();
     FoliantClearExcepInfo(&g_lastExcep);
     if (g_canUnloadNow() != S_OK) {
         Fail("DllCanUnloadNow refuses at the end of the run");
