@@ -2,6 +2,7 @@
 
 #include "component/Wizard.h"
 #include "engine/Report.h"
+#include "platform/automation/FoliantGuids.h"
 
 namespace foliant::component {
 
@@ -28,6 +29,19 @@ void VRStandardWizard::SetVellumReport(const std::shared_ptr<automation::Object>
 
 void VRStandardWizard::DisplayReportWizard() {
     Wizard::RunWizard();
+}
+
+const automation::DispatchTable& VRStandardWizard::Dispatch() const {
+    using namespace automation;
+    static const DispatchTable table(
+        IID__VRStandardWizard, kVRStandardWizardInterfaceName,
+        {
+            PropertyGet("VellumReport", DISPID_VellumReport, &VRStandardWizard::VellumReport),
+            PropertyPutRef("VellumReport", DISPID_VellumReport, &VRStandardWizard::SetVellumReport),
+            Method("DisplayReportWizard", DISPID_DisplayReportWizard,
+                   &VRStandardWizard::DisplayReportWizard),
+        });
+    return table;
 }
 
 } // namespace foliant::component

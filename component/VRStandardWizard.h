@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/automation/Variant.h"
+#include "platform/automation/Dispatch.h"
 
 #include <cstdint>
 #include <memory>
@@ -11,7 +11,11 @@ namespace foliant::component {
 // VellumReport and calls DisplayReportWizard, which shows the wizard dialog modally over it.
 // All objects of a thread share that thread's wizard state: the last report assigned in a
 // thread is the one every later DisplayReportWizard of the thread works on.
-class VRStandardWizard : public automation::Object {
+//
+// Hosts call it through its default interface _VRStandardWizard: VellumReport (get, put by
+// reference; dispatch id 0x68030000) and DisplayReportWizard (0x60030001). Errors raised by
+// its members reach the host with their number and description.
+class VRStandardWizard : public automation::Dispatchable {
 public:
     // Sets the thread's ReportErrorNumber to 65535.
     VRStandardWizard();
@@ -31,7 +35,12 @@ public:
     // error handling of its own: an engine error during the import, or the lack of a report,
     // ends the call with that error. Called while the wizard is open in this thread it throws
     // AutomationError 400 and leaves the open wizard alone.
-    void DisplayReportWizard();
+    // Hosts reach this through the dispatch interface, so a library that serves the class can
+    // decide how the run is hosted (see the component library's headless runs).
+    virtual void DisplayReportWizard();
+
+protected:
+    const automation::DispatchTable& Dispatch() const override;
 
 private:
     std::shared_ptr<automation::Object> report_;

@@ -1,6 +1,7 @@
 // Help: the help window the wizard opened.
 #include "component/WizardState.h"
 #include "dialog/frmWizard.h"
+#include "platform/shell/Shell.h"
 
 namespace foliant::Wizard {
 
@@ -9,8 +10,10 @@ void CloseHelpWindow() {
     if (s.HelpWindow == 0) {
         return;
     }
-    // Asking the help window to close (WM_CLOSE, then a 40 ms wait) goes through the shell
-    // layer's SendMessageA and Sleep. No help window can be open before help lookup exists.
+    // The handle is kept: a close addressed to a window that has gone does nothing.
+    shell::SendMessageA(static_cast<shell::HWND>(s.HelpWindow), shell::WM_CLOSE, 0, 0);
+    // Give the help viewer a moment to go before the dialog does.
+    shell::Sleep(40);
 }
 
 } // namespace foliant::Wizard

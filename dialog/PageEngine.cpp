@@ -3,10 +3,10 @@
 #include "dialog/frmWizard.h"
 #include "engine/Report.h"
 #include "platform/forms/Backend.h"
+#include "platform/shell/Shell.h"
 #include "resources/Resources.h"
 
 #include <cstdlib>
-#include <filesystem>
 
 namespace foliant::Wizard {
 
@@ -171,9 +171,9 @@ void RunPageEntry() {
         }
     }
     if (page == 7 && f.SaveText.Text().empty()) {
-        std::string path = std::filesystem::current_path().string() + "/";
-        path += f.TitleText.Text().empty() ? LoadResString(275) : f.TitleText.Text() + ".rpt";
-        f.SaveText.SetText(path);
+        const std::string name =
+            f.TitleText.Text().empty() ? LoadResString(275) : f.TitleText.Text() + ".rpt";
+        f.SaveText.SetText(shell::JoinPath(shell::CurrentDirectory(), name));
     }
     if (f.TitleText.Visible()) {
         f.TitleText.SetSelStart(0);

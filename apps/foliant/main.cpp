@@ -4,9 +4,12 @@
 //   foliant new [DB]                    a new columnar report over DB, then the wizard
 //   foliant edit FILE.rpt               the wizard over a saved report
 //   foliant script SCRIPT [--db DB | --report FILE.rpt]  the wizard headless, driven by a script
+//   foliant register [--library LIB]    registers the component and the .rpt file type
+//   foliant unregister [--library LIB]  removes both registrations
 // Exit status 0 on success; otherwise 1 with one line on stderr saying what went wrong.
 #include "apps/foliant/Demo.h"
-#include "apps/foliant/Script.h"
+#include "apps/foliant/Registration.h"
+#include "script/Script.h"
 #ifdef FOLIANT_WITH_GUI
 #include "apps/foliant/WizardWindow.h"
 #endif
@@ -90,6 +93,18 @@ int main(int argc, char** argv) {
                                         "database)");
     script->add_option("--report", scriptReport, "a saved report (.rpt)")->excludes(scriptDb);
 
+    std::string library;
+    auto* registerCommand = app.add_subcommand(
+        "register", "Register the wizard component and make this program open .rpt files");
+    registerCommand->add_option("--library", library,
+                                "the component library (default: libFoliant.so beside foliant)");
+    auto* unregisterCommand =
+        app.add_subcommand("unregister", "Remove the component's and the .rpt file type's "
+                                         "registration");
+    unregisterCommand->add_option("--library", library,
+                                  "the component library (default: libFoliant.so beside "
+                                  "foliant)");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -102,6 +117,37 @@ int main(int argc, char** argv) {
     }
 
     try {
+        if (*registerCommand) {
+            const std::string component = foliant::app::FindComponentLibrary(library);
+            const std::string program = foliant::app::ProgramPath();
+            foliant::app::CallRegistrationExport(component, true);
+            try {
+                foliant::app::RegisterReportFiles(program);
+            } catch (const foliant::app::RegistrationError&) {
+                // Half a registration helps nobody: take the component's back.
+                foliant::app::CallRegistrationExport(component, false);
+                throw;
+            }
+            std::cout << "Registered the component " << component << " and the .rpt file type "
+                      << "(opened with \"" << program << "\" design).\n";
+            return 0;
+        }
+        if (*unregisterCommand) {
+            // The file type goes even when the component library cannot be found any more.
+            std::string failure;
+            try {
+                foliant::app::CallRegistrationExport(foliant::app::FindComponentLibrary(library),
+                                                     false);
+            } catch (const foliant::app::RegistrationError& e) {
+                failure = e.what();
+            }
+            foliant::app::UnregisterReportFiles();
+            if (!failure.empty()) {
+                return Fail(failure);
+            }
+            std::cout << "Removed the registration of the component and of the .rpt file type.\n";
+            return 0;
+        }
         if (*inspect) {
             const auto report = foliant::engine::LoadReportFromFile(inspectPath);
             std::cout << foliant::engine::DescribeReport(*report) << "\n";
@@ -129,13 +175,13 @@ int main(int argc, char** argv) {
             std::ostringstream text;
             text << in.rdbuf();
             try {
-                const auto lines = foliant::app::ParseScript(text.str());
+                const auto lines = foliant::script::ParseScript(text.str());
                 const auto report =
                     scriptReport.empty()
                         ? foliant::engine::Report::CreateOverDatabase(scriptDatabase)
                         : foliant::engine::LoadReportFromFile(scriptReport);
-                foliant::app::RunScript(lines, report, std::cout);
-            } catch (const foliant::app::ScriptError& e) {
+                foliant::script::RunScript(lines, report, std::cout);
+            } catch (const foliant::script::ScriptError& e) {
                 std::cout.flush();
                 std::cerr << "foliant: " << scriptPath << ":" << e.Line() << ": " << e.Reason()
                           << "\n";

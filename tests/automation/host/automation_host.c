@@ -17,13 +17,15 @@
  *   put NAME = VALUE               property put
  *   putref NAME = VALUE            property put by reference
  *   call NAME [ARG...] [= VALUE]   method call with arguments, result compared when given
+ *   object KEY = VALUE             keeps an object under KEY (until release)
+ *   (a member NAME written KEY.NAME is called on the object kept under KEY instead)
  *   unknown NAME                   GetIDsOfNames must answer DISP_E_UNKNOWNNAME
  *   expect-error NUMBER [TEXT]     the step before failed with this error number (and text)
  *   release                        release the object; the library may then unload
  * VALUE / ARG: i:N (Long), h:N (Integer), d:X (Double), b:true|false, s:TEXT, empty,
  *   nothing, host (an object of this program), self (the created object), result (the object
  *   the last get or call returned), new:PROGID (a new object of another registered class,
- *   made through the registry and that class's exports).
+ *   made through the registry and that class's exports), @KEY (an object kept by 'object').
  * A step that fails (unless the next step expects its error) stops the run with exit code 1.
  */
 
@@ -119,6 +121,14 @@ static LPFNREGISTERSERVER g_unregister;
 static IDispatch* g_object;
 static IDispatch* g_result;
 static char g_tempRegistry[PATH_MAX];
+
+/* Objects kept by 'object KEY = VALUE'. */
+#define MAX_KEPT 8
+static struct {
+    char key[64];
+    IDispatch* object;
+} g_kept[MAX_KEPT];
+static int g_keptCount;
 
 /* The outcome of the last member step. */
 static HRESULT g_lastResult = S_OK;
@@ -224,6 +234,19 @@ static void ParseValue(const char* text, VARIANT* v) {
         v->vt = VT_DISPATCH;
         v->pdispVal = g_result;
         g_result->lpVtbl->AddRef(g_result);
+    } else if (text[0] == '@') {
+        int k;
+        for (k = 0; k < g_keptCount; ++k) {
+            if (strcmp(g_kept[k].key, text + 1) == 0) {
+                break;
+            }
+        }
+        if (k == g_keptCount) {
+            Fail("no object is kept as '%s'", text + 1);
+        }
+        v->vt = VT_DISPATCH;
+        v->pdispVal = g_kept[k].object;
+        v->pdispVal->lpVtbl->AddRef(v->pdispVal);
     } else if (strcmp(text, "self") == 0) {
         if (!g_object) {
             Fail("no object for 'self'");
@@ -257,13 +280,21 @@ static void FormatValue(const VARIANT* v, char* out, size_t size) {
     case VT_BSTR:
         snprintf(out, size, "s:%s", v->bstrVal ? v->bstrVal : "");
         break;
-    case VT_DISPATCH:
+    case VT_DISPATCH: {
+        int k;
+        for (k = 0; k < g_keptCount; ++k) {
+            if (v->pdispVal && v->pdispVal == g_kept[k].object) {
+                snprintf(out, size, "@%s", g_kept[k].key);
+                return;
+            }
+        }
         snprintf(out, size, "%s",
                  !v->pdispVal                   ? "nothing"
                  : v->pdispVal == &g_host.iface ? "host"
                  : v->pdispVal == g_object      ? "self"
                                                 : "object");
         break;
+    }
     default:
         snprintf(out, size, "vt:%u", (unsigned)v->vt);
         break;
@@ -366,15 +397,34 @@ static void StepCreate(void) {
     printf("created %s\n", g_className);
 }
 
-static DISPID IdOf(const char* name) {
+/* The object a member step addresses: a kept object for "KEY.NAME" (name then points past the
+ * dot), else the created object. */
+static IDispatch* TargetOf(const char** name) {
+    const char* dot = strchr(*name, '.');
+    int k;
+    if (!dot) {
+        if (!g_object) {
+            Fail("no object: 'create' first");
+        }
+        return g_object;
+    }
+    for (k = 0; k < g_keptCount; ++k) {
+        if (strlen(g_kept[k].key) == (size_t)(dot - *name) &&
+            strncmp(g_kept[k].key, *name, (size_t)(dot - *name)) == 0) {
+            *name = dot + 1;
+            return g_kept[k].object;
+        }
+    }
+    Fail("no object is kept for '%s'", *name);
+    return NULL;
+}
+
+static DISPID IdOf(IDispatch* target, const char* name) {
     DISPID id = DISPID_UNKNOWN;
     LPOLESTR names[1];
     HRESULT hr;
     names[0] = (LPOLESTR)name;
-    if (!g_object) {
-        Fail("no object: 'create' first");
-    }
-    hr = g_object->lpVtbl->GetIDsOfNames(g_object, &IID_NULL, names, 1, 0, &id);
+    hr = target->lpVtbl->GetIDsOfNames(target, &IID_NULL, names, 1, 0, &id);
     if (FAILED(hr)) {
         Fail("GetIDsOfNames(%s) answered 0x%08X", name, (unsigned)hr);
     }
@@ -387,7 +437,8 @@ static HRESULT Call(const char* name, uint16_t flags, VARIANT* args, uint32_t co
     DISPID putId = DISPID_PROPERTYPUT;
     DISPPARAMS params;
     uint32_t argErr = 0;
-    DISPID id = IdOf(name);
+    IDispatch* target = TargetOf(&name);
+    DISPID id = IdOf(target, name);
     FoliantClearExcepInfo(&g_lastExcep);
     params.rgvarg = args;
     params.cArgs = count;
@@ -398,8 +449,8 @@ static HRESULT Call(const char* name, uint16_t flags, VARIANT* args, uint32_t co
         params.cNamedArgs = 1;
     }
     VariantInit(result);
-    g_lastResult = g_object->lpVtbl->Invoke(
-        g_object, id, &IID_NULL, 0, flags, &params,
+    g_lastResult = target->lpVtbl->Invoke(
+        target, id, &IID_NULL, 0, flags, &params,
         (flags & DISPATCH_PROPERTYPUT) || (flags & DISPATCH_PROPERTYPUTREF) ? NULL : result,
         &g_lastExcep, &argErr);
     return g_lastResult;
@@ -560,6 +611,34 @@ static void StepUnknown(const char* name) {
     printf("unknown %s\n", name);
 }
 
+static void StepKeep(char* rest) {
+    char* words[2];
+    char* expected;
+    VARIANT value;
+    if (SplitStep(rest, words, 2, &expected) != 1 || !expected) {
+        Fail("object needs 'KEY = VALUE'");
+    }
+    if (g_keptCount == MAX_KEPT || strlen(words[0]) >= sizeof g_kept[0].key) {
+        Fail("cannot keep another object as '%s'", words[0]);
+    }
+    ParseValue(expected, &value);
+    if (value.vt != VT_DISPATCH || !value.pdispVal) {
+        VariantClear(&value);
+        Fail("'%s' is not an object to keep", expected);
+    }
+    snprintf(g_kept[g_keptCount].key, sizeof g_kept[0].key, "%s", words[0]);
+    g_kept[g_keptCount++].object = value.pdispVal;
+    printf("object %s = %s\n", words[0], expected);
+}
+
+static void ReleaseKept(void) {
+    while (g_keptCount > 0) {
+        --g_keptCount;
+        g_kept[g_keptCount].object->lpVtbl->Release(g_kept[g_keptCount].object);
+        g_kept[g_keptCount].object = NULL;
+    }
+}
+
 static void StepRelease(void) {
     uint32_t left;
     if (!g_object) {
@@ -569,6 +648,7 @@ static void StepRelease(void) {
         g_result->lpVtbl->Release(g_result);
         g_result = NULL;
     }
+    ReleaseKept();
     left = g_object->lpVtbl->Release(g_object);
     g_object = NULL;
     if (left != 0) {
@@ -656,6 +736,8 @@ int main(int argc, char** argv) {
         } else if (strcmp(step, "get") == 0 || strcmp(step, "put") == 0 ||
                    strcmp(step, "putref") == 0 || strcmp(step, "call") == 0) {
             StepMember(step, rest, ExpectsError(i + 1, argc, argv));
+        } else if (strcmp(step, "object") == 0) {
+            StepKeep(rest);
         } else if (strcmp(step, "unknown") == 0) {
             StepUnknown(rest);
         } else if (strcmp(step, "expect-error") == 0) {
@@ -670,6 +752,11 @@ int main(int argc, char** argv) {
     if (g_object) {
         StepRelease();
     }
+    if (g_result) {
+        g_result->lpVtbl->Release(g_result);
+        g_result = NULL;
+    }
+    ReleaseKept();
     FoliantClearExcepInfo(&g_lastExcep);
     if (g_canUnloadNow() != S_OK) {
         Fail("DllCanUnloadNow refuses at the end of the run");

@@ -1,4 +1,4 @@
-#include "apps/foliant/Script.h"
+#include "script/Script.h"
 
 #include "component/VRStandardWizard.h"
 #include "component/WizardState.h"
@@ -8,10 +8,11 @@
 #include "platform/forms/UserActions.h"
 
 #include <charconv>
+#include <fstream>
 #include <map>
 #include <sstream>
 
-namespace foliant::app {
+namespace foliant::script {
 
 namespace {
 
@@ -313,20 +314,40 @@ std::vector<ScriptLine> ParseScript(const std::string& text) {
     return lines;
 }
 
-void RunScript(const std::vector<ScriptLine>& script, const std::shared_ptr<engine::Report>& report,
-               std::ostream& out) {
+std::vector<ScriptLine> LoadScript(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw ScriptError(0, "cannot read the script " + path);
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) {
+        throw ScriptError(0, "cannot read the script " + path);
+    }
+    return ParseScript(text.str());
+}
+
+void RunScripted(const std::vector<ScriptLine>& script, std::ostream& out,
+                 const std::function<void()>& run) {
     auto backend = std::make_shared<forms::HeadlessBackend>();
     BackendScope scope(backend);
     Runner runner(script, *backend, out);
     backend->SetDriver([&runner](Form& form) { runner.RunWhileOpen(&form); });
     try {
-        component::VRStandardWizard wizard;
-        wizard.SetVellumReport(report);
-        wizard.DisplayReportWizard();
+        run();
         runner.RunWhileOpen(nullptr);
     } catch (const forms::DriverStop& stop) {
         throw ScriptError(runner.CurrentLine(), stop.Reason());
     }
 }
 
-} // namespace foliant::app
+void RunScript(const std::vector<ScriptLine>& script, const std::shared_ptr<engine::Report>& report,
+               std::ostream& out) {
+    RunScripted(script, out, [&report] {
+        component::VRStandardWizard wizard;
+        wizard.SetVellumReport(report);
+        wizard.DisplayReportWizard();
+    });
+}
+
+} // namespace foliant::script

@@ -1,17 +1,19 @@
 #pragma once
 
 // Wizard automation scripts: lines of a person's actions against named controls of the form
-// that is active (the wizard), run headless. See RunScript for the language.
+// that is active (the wizard), run headless. See RunScript for the language. Used by the host
+// program (foliant script) and by the component library for hosts without windows.
 
 #include "engine/Report.h"
 
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-namespace foliant::app {
+namespace foliant::script {
 
 // A script line that is malformed, names an unknown control, acts on a hidden or disabled
 // control, or meets a message box or file dialog with nothing queued.
@@ -41,6 +43,10 @@ struct ScriptLine {
 // inside written twice ("say ""hi""").
 std::vector<ScriptLine> ParseScript(const std::string& text);
 
+// Reads and parses the script file at path. Throws ScriptError (line 0) when the file cannot
+// be read, or for its first malformed line.
+std::vector<ScriptLine> LoadScript(const std::string& path);
+
 // Runs the wizard over the report with the headless backend, the script driving it:
 //   click NAME | select NAME INDEX|"text" | node NAME #INDEX|"text" | dblclick NAME
 //   type NAME "text" | append NAME "text" | paste NAME "text" | clear NAME
@@ -52,4 +58,10 @@ std::vector<ScriptLine> ParseScript(const std::string& text);
 void RunScript(const std::vector<ScriptLine>& script, const std::shared_ptr<engine::Report>& report,
                std::ostream& out);
 
-} // namespace foliant::app
+// The same with any run: installs a headless backend for this thread whose modal shows the
+// script drives, calls run (which shows the wizard modally), then runs the lines left after
+// the wizard closed. The thread's previous backend is back afterwards, however it ends.
+void RunScripted(const std::vector<ScriptLine>& script, std::ostream& out,
+                 const std::function<void()>& run);
+
+} // namespace foliant::script

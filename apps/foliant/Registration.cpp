@@ -1,0 +1,133 @@
+#include "apps/foliant/Registration.h"
+
+#include "platform/automation/foliant_automation.h"
+#include "platform/shell/Shell.h"
+#include "platform/winreg/WinReg.h"
+#include "registry/RegObject.h"
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace foliant::app {
+
+namespace {
+
+namespace wr = foliant::winreg;
+
+const std::string kExtension = ".rpt";
+
+std::string HexResult(HRESULT hr) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr));
+    return text;
+}
+
+struct LibraryCloser {
+    void operator()(void* library) const { ::dlclose(library); }
+};
+
+// The registry's message text for a result code.
+std::string MessageText(wr::LONG code) {
+    char text[512] = {};
+    const wr::DWORD length =
+        wr::FormatMessageA(wr::FORMAT_MESSAGE_FROM_SYSTEM | wr::FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, static_cast<wr::DWORD>(code), 0, text, sizeof text, nullptr);
+    return length > 0 ? std::string(text, length) : "error " + std::to_string(code);
+}
+
+// A marker whose address names this program's file.
+const int kInThisProgram = 0;
+
+} // namespace
+
+std::string ProgramPath() {
+    return shell::ModuleFileName(&kInThisProgram);
+}
+
+std::string FindComponentLibrary(const std::string& given) {
+    if (!given.empty()) {
+        if (!shell::FileExists(given)) {
+            throw RegistrationError("The component library " + given + " does not exist.");
+        }
+        return given;
+    }
+    const std::string folder = shell::FolderOf(ProgramPath());
+    for (const std::string& candidate : {shell::JoinPath(folder, "libFoliant.so"),
+                                         shell::JoinPath(folder, "../lib/libFoliant.so")}) {
+        if (!folder.empty() && shell::FileExists(candidate)) {
+            return candidate;
+        }
+    }
+#ifdef FOLIANT_COMPONENT_LIBRARY
+    if (shell::FileExists(FOLIANT_COMPONENT_LIBRARY)) {
+        return FOLIANT_COMPONENT_LIBRARY;
+    }
+#endif
+    throw RegistrationError("Cannot find the component library libFoliant.so beside " +
+                            ProgramPath() + "; name it with --library.");
+}
+
+void CallRegistrationExport(const std::string& library, bool registerIt) {
+    const char* name = registerIt ? "DllRegisterServer" : "DllUnregisterServer";
+    std::unique_ptr<void, LibraryCloser> handle(::dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL));
+    if (!handle) {
+        const char* reason = ::dlerror();
+        throw RegistrationError("Cannot load the component library " + library + ": " +
+                                (reason != nullptr ? reason : "unknown reason") + ".");
+    }
+    void* symbol = ::dlsym(handle.get(), name);
+    if (symbol == nullptr) {
+        throw RegistrationError("The library " + library + " is not a component: it has no " +
+                                name + ".");
+    }
+    LPFNREGISTERSERVER entry = nullptr;
+    static_assert(sizeof entry == sizeof symbol);
+    std::memcpy(&entry, &symbol, sizeof symbol);
+    const HRESULT hr = entry();
+    if (FAILED(hr)) {
+        throw RegistrationError(std::string(name) + " of " + library + " failed (" + HexResult(hr) +
+                                ")" +
+                                (hr == SELFREG_E_CLASS || hr == SELFREG_E_TYPELIB
+                                     ? ": the registry refused the class's keys."
+                                     : "."));
+    }
+}
+
+void RegisterReportFiles(const std::string& program) {
+    registry::RegObject reg;
+    reg.RaiseWriteError(true);
+    try {
+        reg.CreateEXEAssociation("\"" + program + "\" design", kReportFileClass,
+                                 kReportFileDescription, kExtension, -1);
+        reg.RegWrite(static_cast<std::int32_t>(wr::HKEY_CLASSES_ROOT),
+                     std::string(kReportFileClass) + "\\DefaultIcon", "",
+                     automation::Variant(program + ",0"), wr::REG_SZ);
+    } catch (const automation::AutomationError& e) {
+        throw RegistrationError("Cannot register the " + kExtension +
+                                " file type: " + e.Description());
+    }
+}
+
+void UnregisterReportFiles() {
+    registry::RegObject reg;
+    const auto root = static_cast<std::int32_t>(wr::HKEY_CLASSES_ROOT);
+    const automation::Variant named = reg.RegRead(root, kExtension, "", automation::Variant(""));
+    if (const auto* name = named.TryGet<std::string>();
+        name != nullptr && *name == kReportFileClass) {
+        if (const auto rc = wr::RegDeleteTreeA(wr::HKEY_CLASSES_ROOT, kExtension.c_str());
+            rc != wr::ERROR_SUCCESS && rc != wr::ERROR_FILE_NOT_FOUND) {
+            throw RegistrationError("Cannot remove the " + kExtension +
+                                    " file type: " + MessageText(rc));
+        }
+    }
+    if (const auto rc = wr::RegDeleteTreeA(wr::HKEY_CLASSES_ROOT, kReportFileClass);
+        rc != wr::ERROR_SUCCESS && rc != wr::ERROR_FILE_NOT_FOUND) {
+        throw RegistrationError(std::string("Cannot remove the file class ") + kReportFileClass +
+                                ": " + MessageText(rc));
+    }
+}
+
+} // namespace foliant::app

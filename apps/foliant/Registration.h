@@ -1,0 +1,44 @@
+#pragma once
+
+// foliant register / unregister: the component's registration, done the way the platform's
+// registration tool does it (load the library, call its DllRegisterServer or
+// DllUnregisterServer), and the ".rpt" file type, opened by this program's design command.
+
+#include <stdexcept>
+#include <string>
+
+namespace foliant::app {
+
+// The class ".rpt" names, and its description.
+inline constexpr const char* kReportFileClass = "Foliant.Report";
+inline constexpr const char* kReportFileDescription = "Foliant report";
+
+// A registration step that failed; what() names the library or key and the reason.
+class RegistrationError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The component library to register: `given` when not empty, else libFoliant.so beside the
+// program or in the lib folder next to its bin folder, else the one this program was built
+// with. Throws RegistrationError when none exists.
+std::string FindComponentLibrary(const std::string& given);
+
+// Loads library and calls its export DllRegisterServer (register true) or DllUnregisterServer.
+// Throws RegistrationError naming the library when it does not load, lacks the export, or the
+// export answers a failure (with the result code).
+void CallRegistrationExport(const std::string& library, bool registerIt);
+
+// Under HKEY_CLASSES_ROOT: ".rpt" names kReportFileClass, whose shell\open\command is
+// "PROGRAM" design "%1" and whose DefaultIcon is PROGRAM,0. Throws RegistrationError when the
+// registry refuses a write.
+void RegisterReportFiles(const std::string& program);
+
+// Removes kReportFileClass, and ".rpt" when it still names that class (a file type another
+// program has taken over is left alone). Throws RegistrationError when the registry refuses.
+void UnregisterReportFiles();
+
+// This program's own path.
+std::string ProgramPath();
+
+} // namespace foliant::app

@@ -1,0 +1,178 @@
+// foliant register and unregister, run as a user would, checked in the registry store they
+// write to (a temporary one per test) and through the shell functions that read it.
+#include "platform/automation/FoliantGuids.h"
+#include "platform/automation/foliant_automation.h"
+#include "platform/shell/Shell.h"
+#include "platform/winreg/WinReg.h"
+#include "tests/winreg/TempRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace wr = foliant::winreg;
+
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) {
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return q + "'";
+}
+
+std::string Slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The REG_SZ default value of HKEY_CLASSES_ROOT\path, or nothing.
+std::optional<std::string> ClassesText(const std::string& path) {
+    wr::HKEY key = 0;
+    if (wr::RegOpenKeyExA(wr::HKEY_CLASSES_ROOT, path.c_str(), 0, wr::KEY_QUERY_VALUE, &key) !=
+        wr::ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    char data[1024] = {};
+    wr::DWORD size = sizeof data - 1;
+    wr::DWORD type = 0;
+    const auto rc =
+        wr::RegQueryValueExA(key, "", nullptr, &type, reinterpret_cast<wr::BYTE*>(data), &size);
+    wr::RegCloseKey(key);
+    if (rc != wr::ERROR_SUCCESS || type != wr::REG_SZ) {
+        return std::nullopt;
+    }
+    return std::string(data);
+}
+
+void SetClassesText(const std::string& path, const std::string& value) {
+    wr::HKEY key = 0;
+    ASSERT_EQ(wr::RegCreateKeyExA(wr::HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr,
+                                  wr::REG_OPTION_NON_VOLATILE, wr::KEY_WRITE, nullptr, &key,
+                                  nullptr),
+              wr::ERROR_SUCCESS);
+    ASSERT_EQ(wr::RegSetValueExA(key, "", 0, wr::REG_SZ,
+                                 reinterpret_cast<const wr::BYTE*>(value.c_str()),
+                                 static_cast<wr::DWORD>(value.size() + 1)),
+              wr::ERROR_SUCCESS);
+    wr::RegCloseKey(key);
+}
+
+class RegisterCli : public ::testing::Test {
+protected:
+    struct Outcome {
+        int status = -1;
+        std::string out;
+        std::string err;
+    };
+
+    Outcome Foliant(const std::string& args) {
+        const fs::path dir = registry.Folder();
+        const std::string command = Quote(FOLIANT_EXE) + " " + args + " >" +
+                                    Quote((dir / "out.txt").string()) + " 2>" +
+                                    Quote((dir / "err.txt").string());
+        Outcome r;
+        const int raw = std::system(command.c_str());
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = Slurp(dir / "out.txt");
+        r.err = Slurp(dir / "err.txt");
+        return r;
+    }
+
+    // A report file for the shell to find a program for.
+    std::string MakeReportFile() {
+        const std::string path = (registry.Folder() / "Sales.rpt").string();
+        std::ofstream(path) << "{}";
+        return path;
+    }
+
+    static std::string Canonical(const std::string& path) {
+        std::error_code ec;
+        const auto p = fs::canonical(path, ec);
+        return ec ? path : p.string();
+    }
+
+    foliant::testing::TempRegistry registry;
+};
+
+TEST_F(RegisterCli, RegisterMakesTheComponentCreatableAndThisProgramOpenReports) {
+    const auto r = Foliant("register");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("Registered the component"), std::string::npos) << r.out;
+
+    // The component, through the registry alone, as a host finds it.
+    CLSID clsid{};
+    ASSERT_EQ(CLSIDFromProgID("geodyneFoliant.VRStandardWizard", &clsid), S_OK);
+    EXPECT_TRUE(clsid == foliant::automation::CLSID_VRStandardWizard);
+    char library[4096];
+    ASSERT_EQ(FoliantGetInprocServer(&clsid, library, sizeof library), S_OK);
+    EXPECT_EQ(Canonical(library), Canonical(FOLIANT_LIBRARY));
+    EXPECT_EQ(CLSIDFromProgID("geodyneFoliant.ReportOpener", &clsid), S_OK);
+
+    // The file type: .rpt -> class -> "foliant" design "%1", with an icon.
+    EXPECT_EQ(ClassesText(".rpt"), "Foliant.Report");
+    EXPECT_EQ(ClassesText("Foliant.Report\\shell\\open\\command"),
+              "\"" + Canonical(FOLIANT_EXE) + "\" design \"%1\"");
+    EXPECT_EQ(ClassesText("Foliant.Report\\DefaultIcon"), Canonical(FOLIANT_EXE) + ",0");
+    const std::string report = MakeReportFile();
+    const auto command = foliant::shell::DocumentCommand(report);
+    ASSERT_EQ(command.size(), 3u);
+    EXPECT_EQ(Canonical(command[0]), Canonical(FOLIANT_EXE));
+    EXPECT_EQ(command[1], "design");
+    EXPECT_EQ(command[2], report);
+    char program[foliant::shell::kFindExecutableBuffer] = {};
+    EXPECT_GT(foliant::shell::FindExecutableA(report.c_str(), nullptr, program), 32);
+    EXPECT_EQ(Canonical(program), Canonical(FOLIANT_EXE));
+
+    // Registering again changes nothing; unregistering removes everything.
+    ASSERT_EQ(Foliant("register").status, 0);
+    const auto u = Foliant("unregister");
+    ASSERT_EQ(u.status, 0) << u.err;
+    EXPECT_EQ(CLSIDFromProgID("geodyneFoliant.VRStandardWizard", &clsid), CO_E_CLASSSTRING);
+    EXPECT_EQ(CLSIDFromProgID("geodyneFoliant.ReportOpener", &clsid), CO_E_CLASSSTRING);
+    EXPECT_EQ(ClassesText(".rpt"), std::nullopt);
+    EXPECT_EQ(ClassesText("Foliant.Report"), std::nullopt);
+    EXPECT_TRUE(foliant::shell::DocumentCommand(report).empty());
+}
+
+TEST_F(RegisterCli, UnregisterLeavesAReportFileTypeAnotherProgramTookOver) {
+    ASSERT_EQ(Foliant("register").status, 0);
+    SetClassesText(".rpt", "Other.Document");
+    ASSERT_EQ(Foliant("unregister").status, 0);
+    EXPECT_EQ(ClassesText(".rpt"), "Other.Document");
+    EXPECT_EQ(ClassesText("Foliant.Report"), std::nullopt);
+}
+
+TEST_F(RegisterCli, ALibraryThatIsMissingOrNoComponentRegistersNothing) {
+    auto r = Foliant("register --library " + Quote((registry.Folder() / "none.so").string()));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("none.so does not exist"), std::string::npos) << r.err;
+    // The report engine is a shared library, but not a component.
+    r = Foliant("register --library " + Quote(FOLIANT_ENGINE_LIBRARY));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("is not a component: it has no DllRegisterServer"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(ClassesText(".rpt"), std::nullopt);
+    CLSID clsid{};
+    EXPECT_EQ(CLSIDFromProgID("geodyneFoliant.VRStandardWizard", &clsid), CO_E_CLASSSTRING);
+    // Unregistering with such a library still removes the file type, and says what failed.
+    ASSERT_EQ(Foliant("register").status, 0);
+    r = Foliant("unregister --library " + Quote(FOLIANT_ENGINE_LIBRARY));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("has no DllUnregisterServer"), std::string::npos) << r.err;
+    EXPECT_EQ(ClassesText(".rpt"), std::nullopt);
+}
+
+} // namespace
