@@ -4,8 +4,12 @@
 //   foliant new [DB]                    a new columnar report over DB, then the wizard
 //   foliant edit FILE.rpt               the wizard over a saved report
 //   foliant script SCRIPT [--db DB | --report FILE.rpt]  the wizard headless, driven by a script
+//   foliant export FILE.rpt --pdf|--png|--html|--text OUT  the report written without a window
+//   foliant preview FILE.rpt            the report's pages in a window
 // Exit status 0 on success; otherwise 1 with one line on stderr saying what went wrong.
 #include "apps/foliant/Demo.h"
+#include "apps/foliant/Export.h"
+#include "apps/foliant/Preview.h"
 #include "apps/foliant/Script.h"
 #ifdef FOLIANT_WITH_GUI
 #include "apps/foliant/WizardWindow.h"
@@ -90,6 +94,9 @@ int main(int argc, char** argv) {
                                         "database)");
     script->add_option("--report", scriptReport, "a saved report (.rpt)")->excludes(scriptDb);
 
+    const auto& exportCommand = foliant::app::AddExportCommand(app);
+    const auto& previewCommand = foliant::app::AddPreviewCommand(app);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -101,6 +108,12 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    if (*exportCommand.command) {
+        return foliant::app::RunExport(exportCommand, argc, argv);
+    }
+    if (*previewCommand.command) {
+        return foliant::app::RunPreview(previewCommand, argc, argv);
+    }
     try {
         if (*inspect) {
             const auto report = foliant::engine::LoadReportFromFile(inspectPath);
