@@ -1,6 +1,7 @@
 #include "apps/foliant/Export.h"
 
 #include "apps/foliant/ReportSettings.h"
+#include "engine/AtomicFile.h"
 #include "engine/EngineError.h"
 #include "engine/ReportFile.h"
 #include "engine/page/HtmlPainter.h"
@@ -15,7 +16,6 @@
 
 #include <cstdlib>
 #include <exception>
-#include <fstream>
 #include <iostream>
 #include <memory>
 
@@ -23,15 +23,17 @@ namespace foliant::app {
 
 namespace {
 
+// Replaces the file whole, so a failed export leaves an earlier file as it was.
 void WriteFile(const std::string& path, const std::string& content) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        throw std::runtime_error("Cannot write " + path + ": the file cannot be created.");
-    }
-    out << content;
-    out.close();
-    if (!out) {
-        throw std::runtime_error("Cannot write " + path + ": writing the file failed.");
+    try {
+        engine::WriteFileAtomically(path, content);
+    } catch (const engine::EngineError& e) {
+        // The reason is what follows the file's name ("cannot create a temporary file in …").
+        std::string reason = e.Description();
+        if (const auto at = reason.find(path + ": "); at != std::string::npos) {
+            reason.erase(0, at + path.size() + 2);
+        }
+        throw std::runtime_error("Cannot write " + path + ": " + reason);
     }
 }
 

@@ -1,6 +1,7 @@
 // The Qt page painter puts every item where the page model says, in its colours and fonts,
 // and writes pages as PNG images and PDF documents.
 #include "ui/qt/PagePainter.h"
+#include "engine/AtomicFile.h"
 #include "tests/viewer/Pages.h"
 
 #include <QFontInfo>
@@ -261,6 +262,26 @@ TEST_F(PageFiles, ExportFailuresNameTheFile) {
     EXPECT_THROW(qt::WriteDocumentPdf({}, (dir / "empty.pdf").string()), ExportError);
     EXPECT_THROW(qt::WriteDocumentPngs({}, (dir / "empty.png").string()), ExportError);
     EXPECT_FALSE(fs::exists(dir / "empty.pdf"));
+}
+
+TEST_F(PageFiles, AFailedExportLeavesTheEarlierFileAsItWas) {
+    const fs::path pdf = dir / "r.pdf";
+    const fs::path png = dir / "r.png";
+    qt::WriteDocumentPdf(NumberedPages(1), pdf.string());
+    qt::WritePagePng(NumberedPages(1).pages[0], png.string(), 20);
+    const std::string pdfBefore = Slurp(pdf);
+    const std::string pngBefore = Slurp(png);
+
+    // The disk fails as the new file would replace the old one.
+    engine::SetWriteFailureForTesting(engine::WriteFailure::Write);
+    EXPECT_THROW(qt::WriteDocumentPdf(NumberedPages(5), pdf.string()), ExportError);
+    EXPECT_THROW(qt::WritePagePng(NumberedPages(2).pages[1], png.string(), 20), ExportError);
+    engine::SetWriteFailureForTesting(std::nullopt);
+
+    EXPECT_EQ(Slurp(pdf), pdfBefore);
+    EXPECT_EQ(Slurp(png), pngBefore);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2)
+        << "no temporary files are left";
 }
 
 // The numbers of every /MediaBox [x y w h] in the file, in file order.

@@ -1,5 +1,9 @@
 #include "ui/qt/PagePainter.h"
 
+#include "engine/AtomicFile.h"
+#include "engine/EngineError.h"
+
+#include <QBuffer>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -33,6 +37,23 @@ double MinimumStroke(const QPainter& painter) {
 }
 
 } // namespace
+
+void SaveFile(const std::string& path, const QByteArray& bytes, const std::string& what) {
+    try {
+        engine::WriteFileAtomically(
+            path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    } catch (const engine::EngineError& e) {
+        // The reason is what follows the file's name ("cannot create a temporary file in …").
+        std::string reason = e.Description();
+        if (const auto at = reason.find(path + ": "); at != std::string::npos) {
+            reason.erase(0, at + path.size() + 2);
+        }
+        if (!reason.empty() && reason.back() == '.') {
+            reason.pop_back();
+        }
+        throw ExportError("Cannot write " + what + path + ": " + reason + ".");
+    }
+}
 
 QFont QtFontFor(const page::Font& font) {
     QString family = QStringLiteral("DejaVu Sans");
@@ -153,10 +174,13 @@ QImage RenderPageImage(const page::Page& page, double dpi) {
 
 void WritePagePng(const page::Page& page, const std::string& path, double dpi) {
     const QImage image = RenderPageImage(page, dpi);
-    if (!image.save(QString::fromStdString(path), "PNG")) {
-        throw ExportError("Cannot write the image " + path +
-                          ": the file cannot be created or written.");
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) {
+        throw ExportError("Cannot write the image " + path + ": the image could not be encoded.");
     }
+    SaveFile(path, bytes, "the image ");
 }
 
 std::string PngPageFileName(const std::string& out, int number, int count) {
@@ -207,7 +231,12 @@ void WriteDocumentPdf(const page::Document& document, const std::string& path) {
     if (document.pages.empty()) {
         throw ExportError("Cannot write " + path + ": the report has no pages.");
     }
-    QPdfWriter writer(QString::fromStdString(path));
+    // The PDF is made in memory and then replaces the file whole, so a failed export leaves
+    // an earlier file as it was.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
     writer.setTitle(QString::fromStdString(document.title));
     writer.setCreator(QStringLiteral("Foliant"));
     writer.setResolution(static_cast<int>(kTwipsPerInch));
@@ -215,8 +244,7 @@ void WriteDocumentPdf(const page::Document& document, const std::string& path) {
     writer.setPageSize(PageSizeOf(document.pages.front()));
     QPainter painter;
     if (!painter.begin(&writer)) {
-        throw ExportError("Cannot write the PDF " + path +
-                          ": the file cannot be created or written.");
+        throw ExportError("Cannot write the PDF " + path + ": the PDF could not be started.");
     }
     const double scale = writer.resolution() / kTwipsPerInch;
     bool first = true;
@@ -233,8 +261,10 @@ void WriteDocumentPdf(const page::Document& document, const std::string& path) {
         PaintPageAt(painter, page, scale);
     }
     if (!painter.end()) {
-        throw ExportError("Cannot write the PDF " + path + ": the file could not be finished.");
+        throw ExportError("Cannot write the PDF " + path + ": the PDF could not be finished.");
     }
+    buffer.close();
+    SaveFile(path, bytes, "the PDF ");
 }
 
 } // namespace foliant::qt

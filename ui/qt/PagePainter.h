@@ -6,6 +6,7 @@
 
 #include "engine/page/Painter.h"
 
+#include <QByteArray>
 #include <QFont>
 #include <QImage>
 #include <QString>
@@ -55,6 +56,10 @@ void PaintPageAt(QPainter& painter, const engine::page::Page& page, double scale
 
 // The page as an image at `dpi` dots per inch (the image records that resolution).
 QImage RenderPageImage(const engine::page::Page& page, double dpi = 150);
+
+// Replaces the file at `path` with `bytes` whole (an earlier file stays as it was when writing
+// fails). Throws ExportError: "Cannot write <what><path>: <reason>.".
+void SaveFile(const std::string& path, const QByteArray& bytes, const std::string& what = {});
 
 // Writes one page as a PNG file. Throws ExportError when the file cannot be written.
 void WritePagePng(const engine::page::Page& page, const std::string& path, double dpi = 150);

@@ -19,7 +19,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <fstream>
 
 namespace foliant::qt {
 
@@ -43,12 +42,7 @@ std::string LowerExtension(const std::string& path) {
 }
 
 void WriteTextFile(const std::string& path, const std::string& content) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << content;
-    out.close();
-    if (!out) {
-        throw ExportError("Cannot write " + path + ": the file cannot be created or written.");
-    }
+    SaveFile(path, QByteArray::fromStdString(content));
 }
 
 } // namespace
