@@ -9,6 +9,7 @@
 #include <QScrollArea>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -120,6 +121,20 @@ TEST_F(Viewer, KeyboardPagesAndZooms) {
     QTest::keyClick(&viewer, Qt::Key_Minus);
     QTest::keyClick(&viewer, Qt::Key_Minus);
     EXPECT_DOUBLE_EQ(viewer.Zoom(), 0.8);
+
+    // Ctrl with the wheel zooms; the wheel alone does not.
+    QWidget* area = viewer.findChild<QScrollArea*>(QStringLiteral("pageArea"))->viewport();
+    auto wheel = [&](int delta, Qt::KeyboardModifiers modifiers) {
+        const QPointF at(area->width() / 2.0, area->height() / 2.0);
+        QWheelEvent event(at, area->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          modifiers, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(area, &event);
+    };
+    wheel(120, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(viewer.Zoom(), 1.0);
+    wheel(-120, Qt::NoModifier);
+    EXPECT_DOUBLE_EQ(viewer.Zoom(), 1.0);
+    EXPECT_EQ(viewer.CurrentPage(), 1);
 }
 
 TEST_F(Viewer, ZoomFitsTheWidthOrTheWholePageAndKeepsFittingOnResize) {

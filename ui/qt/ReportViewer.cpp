@@ -15,6 +15,7 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cctype>
@@ -135,6 +136,7 @@ ReportViewer::ReportViewer(QWidget* parent) : QWidget(parent) {
     scroll_->setBackgroundRole(QPalette::Dark);
     canvas_ = new PageCanvas(scroll_);
     scroll_->setWidget(canvas_);
+    scroll_->viewport()->installEventFilter(this);
     layout->addWidget(scroll_, 1);
 
     connect(first_, &QAction::triggered, this, &ReportViewer::FirstPage);
@@ -348,6 +350,21 @@ void ReportViewer::keyPressEvent(QKeyEvent* event) {
         return;
     }
     event->accept();
+}
+
+bool ReportViewer::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == scroll_->viewport() && event->type() == QEvent::Wheel) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            if (wheel->angleDelta().y() > 0) {
+                ZoomIn();
+            } else if (wheel->angleDelta().y() < 0) {
+                ZoomOut();
+            }
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void ReportViewer::resizeEvent(QResizeEvent* event) {

@@ -4,8 +4,8 @@
 // report (first, previous, next, last, with "Page N of M"), zooms (in, out, fit width, whole
 // page) and exports what is shown (PDF, PNG, HTML, text); the keyboard does the same
 // (Page Up/Down and Left/Right: previous/next page; Home/End: first/last page; +/-: zoom;
-// Up/Down: scroll). It draws the engine's page model through the Qt page painter and knows
-// nothing of how the report was made.
+// Up/Down: scroll; Ctrl with the mouse wheel: zoom). It draws the engine's page model through the
+// Qt page painter and knows nothing of how the report was made.
 
 #include "engine/Report.h"
 #include "engine/page/PageModel.h"
@@ -83,6 +83,8 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Ctrl with the mouse wheel over the page zooms.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void ExportWithDialog();
