@@ -1,5 +1,6 @@
 // The report viewer pages through a document, zooms, answers the keyboard and exports.
 #include "ui/qt/ReportViewer.h"
+#include "engine/EngineError.h"
 #include "tests/viewer/Pages.h"
 #include "ui/qt/PagePainter.h"
 
@@ -192,6 +193,29 @@ TEST_F(Viewer, ShowsTheCurrentPagesContent) {
     EXPECT_FALSE(redShown());
     viewer.NextPage();
     EXPECT_TRUE(redShown());
+}
+
+TEST_F(Viewer, ShowsAReportItRuns) {
+    std::string pattern = (fs::temp_directory_path() / "foliant-viewer-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    const fs::path dir = pattern;
+    fs::copy_file(FOLIANT_SAMPLE_DB, dir / "sample.db");
+    const auto report = engine::Report::CreateOverDatabase((dir / "sample.db").string());
+    report->SetTitleText("Empty Listing");
+    viewer.SetReport(report);
+    viewer.ShowReport();
+    ASSERT_GE(viewer.PageCount(), 1);
+    EXPECT_EQ(viewer.CurrentPage(), 1);
+    EXPECT_EQ(viewer.Document().pages.front().width, 12240) << "Letter unless told otherwise";
+
+    // A report whose database has gone keeps the pages shown and says why.
+    fs::remove(dir / "sample.db");
+    viewer.SetDocument(NumberedPages(3));
+    viewer.ShowPage(2);
+    EXPECT_THROW(viewer.ShowReport(), engine::EngineError);
+    EXPECT_EQ(viewer.PageCount(), 3);
+    EXPECT_EQ(viewer.CurrentPage(), 2);
+    fs::remove_all(dir);
 }
 
 TEST_F(Viewer, AnEmptyDocumentShowsNoPages) {
