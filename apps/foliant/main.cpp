@@ -4,10 +4,14 @@
 //   foliant new [DB]                    a new columnar report over DB, then the wizard
 //   foliant edit FILE.rpt               the wizard over a saved report
 //   foliant script SCRIPT [--db DB | --report FILE.rpt]  the wizard headless, driven by a script
+//   foliant export FILE.rpt --pdf|--png|--html|--text OUT  the report written without a window
+//   foliant preview FILE.rpt            the report's pages in a window
 //   foliant register [--library LIB]    registers the component and the .rpt file type
 //   foliant unregister [--library LIB]  removes both registrations
 // Exit status 0 on success; otherwise 1 with one line on stderr saying what went wrong.
 #include "apps/foliant/Demo.h"
+#include "apps/foliant/Export.h"
+#include "apps/foliant/Preview.h"
 #include "apps/foliant/Registration.h"
 #include "script/Script.h"
 #ifdef FOLIANT_WITH_GUI
@@ -105,6 +109,9 @@ int main(int argc, char** argv) {
                                   "the component library (default: libFoliant.so beside "
                                   "foliant)");
 
+    const auto& exportCommand = foliant::app::AddExportCommand(app);
+    const auto& previewCommand = foliant::app::AddPreviewCommand(app);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -116,6 +123,12 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    if (*exportCommand.command) {
+        return foliant::app::RunExport(exportCommand, argc, argv);
+    }
+    if (*previewCommand.command) {
+        return foliant::app::RunPreview(previewCommand, argc, argv);
+    }
     try {
         if (*registerCommand) {
             const std::string component = foliant::app::FindComponentLibrary(library);

@@ -1,0 +1,116 @@
+#include "apps/foliant/Export.h"
+
+#include "apps/foliant/ReportSettings.h"
+#include "engine/AtomicFile.h"
+#include "engine/EngineError.h"
+#include "engine/ReportFile.h"
+#include "engine/page/HtmlPainter.h"
+#include "engine/page/TextPainter.h"
+#include "engine/run/Layout.h"
+
+#ifdef FOLIANT_WITH_GUI
+#include "ui/qt/PagePainter.h"
+
+#include <QGuiApplication>
+#endif
+
+#include <cstdlib>
+#include <exception>
+#include <iostream>
+#include <memory>
+
+namespace foliant::app {
+
+namespace {
+
+// Replaces the file whole, so a failed export leaves an earlier file as it was.
+void WriteFile(const std::string& path, const std::string& content) {
+    try {
+        engine::WriteFileAtomically(path, content);
+    } catch (const engine::EngineError& e) {
+        // The reason is what follows the file's name ("cannot create a temporary file in …").
+        std::string reason = e.Description();
+        if (const auto at = reason.find(path + ": "); at != std::string::npos) {
+            reason.erase(0, at + path.size() + 2);
+        }
+        throw std::runtime_error("Cannot write " + path + ": " + reason);
+    }
+}
+
+#ifdef FOLIANT_WITH_GUI
+// Qt's own notes (a missing runtime folder, a painter that could not start) would add lines to
+// the one-line reason the export ends with; the export reports its failures itself.
+void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtFatalMsg) {
+        std::cerr << message.toStdString() << "\n";
+    }
+}
+
+// Fonts and painting need a GUI application object but no screen: without a chosen platform
+// the export draws off screen, so it runs where no display exists.
+std::unique_ptr<QGuiApplication> PaintingApplication(int argc, char** argv) {
+    if (QGuiApplication::instance() != nullptr) {
+        return nullptr;
+    }
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    qInstallMessageHandler(QuietQt);
+    static int count = 0;
+    count = argc > 0 ? 1 : 0;
+    return std::make_unique<QGuiApplication>(count, argv);
+}
+#endif
+
+} // namespace
+
+ExportCommand& AddExportCommand(CLI::App& app) {
+    static ExportCommand command;
+    command.command =
+        app.add_subcommand("export", "Run a report and write its pages to PDF, PNG, HTML or text");
+    command.command->add_option("FILE", command.report, "the report file (.rpt)")->required();
+    auto* format = command.command->add_option_group("format", "what to write (one of them)");
+    format->add_option("--pdf", command.pdf, "a PDF file");
+    format->add_option("--png", command.png,
+                       "PNG images, one per page (OUT-1.png, OUT-2.png, ... or a name with %d)");
+    format->add_option("--html", command.html, "an HTML file");
+    format->add_option("--text", command.text, "a text file");
+    format->require_option(1);
+    command.command->add_option("--dpi", command.dpi, "resolution of PNG images (default 150)")
+        ->check(CLI::Range(10.0, 1200.0));
+    return command;
+}
+
+int RunExport(const ExportCommand& command, int argc, char** argv) {
+    try {
+        const auto report = engine::LoadReportFromFile(command.report);
+        const auto document = engine::run::RenderReport(*report, {}, LocaleLayoutSettings());
+        if (!command.html.empty()) {
+            WriteFile(command.html, engine::page::RenderHtml(document));
+            return 0;
+        }
+        if (!command.text.empty()) {
+            WriteFile(command.text, engine::page::RenderText(document));
+            return 0;
+        }
+#ifdef FOLIANT_WITH_GUI
+        const auto application = PaintingApplication(argc, argv);
+        if (!command.pdf.empty()) {
+            qt::WriteDocumentPdf(document, command.pdf);
+        } else {
+            qt::WriteDocumentPngs(document, command.png, command.dpi);
+        }
+        return 0;
+#else
+        (void)argc;
+        (void)argv;
+        return FailWith("This foliant was built without Qt; it writes HTML and text only.");
+#endif
+    } catch (const engine::EngineError& e) {
+        return FailWith(e.Description());
+    } catch (const std::exception& e) {
+        return FailWith(e.what());
+    }
+}
+
+} // namespace foliant::app

@@ -1,0 +1,336 @@
+// The Qt page painter puts every item where the page model says, in its colours and fonts,
+// and writes pages as PNG images and PDF documents.
+#include "ui/qt/PagePainter.h"
+#include "engine/AtomicFile.h"
+#include "tests/viewer/Pages.h"
+
+#include <QFontInfo>
+#include <QImageReader>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <unistd.h>
+
+namespace foliant::test {
+namespace {
+
+namespace fs = std::filesystem;
+using engine::HorizontalAlignment;
+using qt::ExportError;
+
+// 144 dots per inch: one pixel is ten twips, so expected pixels are the model's twips / 10.
+constexpr double kDpi = 144;
+
+page::Page Sheet(int width = 2880, int height = 2880) {
+    page::Page p;
+    p.width = width;
+    p.height = height;
+    return p;
+}
+
+QImage Render(const page::Page& p) {
+    return qt::RenderPageImage(p, kDpi);
+}
+
+class TempDir : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "foliant-viewer-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+    fs::path dir;
+};
+
+std::string Slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TEST(QtPagePainter, TextSitsInItsBoxAsAligned) {
+    // 10-point text (20 pixels here) in boxes 140 pixels wide from x = 20.
+    page::Page p = Sheet();
+    p.items.emplace_back(Text("Hx", {200, 400, 1400, 240}, HorizontalAlignment::Left));
+    p.items.emplace_back(Text("Hx", {200, 800, 1400, 240}, HorizontalAlignment::Right));
+    p.items.emplace_back(Text("Hx", {200, 1200, 1400, 240}, HorizontalAlignment::Centre));
+    const QImage image = Render(p);
+
+    const QRect left = InkBounds(image, QRect(0, 30, 288, 40), Dark);
+    const QRect right = InkBounds(image, QRect(0, 70, 288, 40), Dark);
+    const QRect centre = InkBounds(image, QRect(0, 110, 288, 40), Dark);
+    ASSERT_FALSE(left.isNull());
+    ASSERT_FALSE(right.isNull());
+    ASSERT_FALSE(centre.isNull());
+
+    // Left: the H starts at the box's left edge plus its side bearing (about 2 pixels).
+    EXPECT_GE(left.left(), 20);
+    EXPECT_LE(left.left(), 24);
+    // Right: the x ends at the box's right edge (x = 160).
+    EXPECT_LE(right.right(), 160);
+    EXPECT_GE(right.right(), 156);
+    // Centre: the middle of the ink is the middle of the box (x = 90).
+    EXPECT_NEAR(centre.center().x(), 90, 2);
+    // All three are the same width: alignment moves the text, it does not change it.
+    EXPECT_NEAR(left.width(), right.width(), 1);
+
+    // Vertically: the line is 1.2 of the size (24 pixels) from the box's top (y = 40), the
+    // face centred in it, so the baseline is near y = 59 and capitals are 14.6 pixels high.
+    EXPECT_NEAR(left.top(), 44, 2);
+    EXPECT_NEAR(left.bottom(), 58, 2);
+    EXPECT_NEAR(right.top(), 84, 2);
+    EXPECT_NEAR(centre.top(), 124, 2);
+}
+
+TEST(QtPagePainter, TextWiderThanItsBoxIsNarrowedNotCut) {
+    page::Page p = Sheet();
+    // Ten capitals W are about 200 pixels wide at this size; the box is 60.
+    p.items.emplace_back(Text("WWWWWWWWWW", {1000, 400, 600, 240}));
+    const QImage image = Render(p);
+    const QRect ink = InkBounds(image, image.rect(), Dark);
+    ASSERT_FALSE(ink.isNull());
+    EXPECT_GE(ink.left(), 100);
+    EXPECT_LE(ink.right(), 160);
+    EXPECT_GE(ink.width(), 54) << "the whole text is there, squeezed into the box";
+}
+
+TEST(QtPagePainter, FillsBoxesAndLinesInTheirColoursAndPlaces) {
+    page::Page p = Sheet();
+    p.items.emplace_back(page::Fill{{100, 1500, 500, 300}, {0, 128, 255}});
+    p.items.emplace_back(page::Box{{1000, 1500, 1000, 1000}, 40, {255, 0, 0}});
+    p.items.emplace_back(page::Line{200, 2700, 2600, 2700, 60, {0, 160, 0}});
+    const QImage image = Render(p);
+
+    EXPECT_EQ(image.pixel(35, 165), qRgb(0, 128, 255));
+    EXPECT_EQ(image.pixel(9, 165), qRgb(255, 255, 255)) << "nothing left of the fill";
+    EXPECT_EQ(image.pixel(61, 165), qRgb(255, 255, 255)) << "nothing right of the fill";
+
+    // The box's 4-pixel border lies inside its rectangle (x 100..199, y 150..249).
+    EXPECT_EQ(image.pixel(101, 200), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(198, 200), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(150, 151), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(98, 200), qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(150, 200), qRgb(255, 255, 255)) << "a box is not filled";
+
+    // The line is 6 pixels thick around y = 270, from x = 20 to 260 with flat ends.
+    EXPECT_EQ(image.pixel(140, 270), qRgb(0, 160, 0));
+    EXPECT_EQ(image.pixel(140, 268), qRgb(0, 160, 0));
+    EXPECT_EQ(image.pixel(140, 264), qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(140, 276), qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(17, 270), qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(263, 270), qRgb(255, 255, 255));
+}
+
+TEST(QtPagePainter, LaterItemsCoverEarlierOnes) {
+    page::Page p = Sheet();
+    p.items.emplace_back(Text("HHHH", {200, 200, 1400, 240}));
+    p.items.emplace_back(page::Fill{{0, 0, 2880, 1000}, {200, 200, 200}});
+    const QImage image = Render(p);
+    EXPECT_TRUE(InkBounds(image, image.rect(), Dark).isNull()) << "the fill hides the text";
+}
+
+TEST(QtPagePainter, FontsAreTheInstalledFacesAtTheModelsSize) {
+    page::Font sans;
+    page::Font serif;
+    serif.family = "Serif";
+    serif.size = 240;
+    serif.bold = true;
+    page::Font mono;
+    mono.family = "Mono";
+    mono.italic = true;
+    page::Font other;
+    other.family = "Fraktur";
+    EXPECT_EQ(QFontInfo(qt::QtFontFor(sans)).family(), QStringLiteral("DejaVu Sans"));
+    const QFontInfo serifInfo(qt::QtFontFor(serif));
+    EXPECT_EQ(serifInfo.family(), QStringLiteral("DejaVu Serif"));
+    EXPECT_TRUE(serifInfo.bold());
+    EXPECT_EQ(serifInfo.pixelSize(), 240);
+    const QFontInfo monoInfo(qt::QtFontFor(mono));
+    EXPECT_EQ(monoInfo.family(), QStringLiteral("DejaVu Sans Mono"));
+    EXPECT_TRUE(monoInfo.italic());
+    EXPECT_TRUE(monoInfo.fixedPitch());
+    EXPECT_EQ(QFontInfo(qt::QtFontFor(other)).family(), QStringLiteral("DejaVu Sans"));
+}
+
+TEST(QtPagePainter, BoldUnderlineAndColourShowInThePixels) {
+    page::Font bold;
+    bold.bold = true;
+    page::Font underline;
+    underline.underline = true;
+    page::Page p = Sheet();
+    p.items.emplace_back(Text("Held", {200, 200, 1400, 240}));
+    p.items.emplace_back(Text("Held", {200, 600, 1400, 240}, HorizontalAlignment::Left, bold));
+    p.items.emplace_back(
+        Text("Held", {200, 1000, 1400, 240}, HorizontalAlignment::Left, underline));
+    page::TextRun red = Text("Held", {200, 1400, 1400, 240});
+    red.colour = {220, 0, 0};
+    p.items.emplace_back(red);
+    const QImage image = Render(p);
+
+    auto darkCount = [&](int top) {
+        int n = 0;
+        for (int y = top; y < top + 30; ++y) {
+            for (int x = 0; x < 288; ++x) {
+                n += Dark(image.pixel(x, y)) ? 1 : 0;
+            }
+        }
+        return n;
+    };
+    EXPECT_GT(darkCount(20), 0);
+    EXPECT_GT(darkCount(60), darkCount(20) * 5 / 4) << "bold strokes are heavier";
+    const QRect plain = InkBounds(image, QRect(0, 20, 288, 30), Dark);
+    const QRect under = InkBounds(image, QRect(0, 100, 288, 30), Dark);
+    EXPECT_GT(under.bottom() - 100, plain.bottom() - 20) << "the underline is below the text";
+
+    const QRect redInk = InkBounds(image, QRect(0, 140, 288, 30), [](QRgb c) {
+        return qRed(c) > 150 && qGreen(c) < 80 && qBlue(c) < 80;
+    });
+    EXPECT_FALSE(redInk.isNull());
+    EXPECT_TRUE(InkBounds(image, QRect(0, 140, 288, 30),
+                          [](QRgb c) { return qRed(c) < 100 && qGreen(c) < 100 && qBlue(c) < 100; })
+                    .isNull())
+        << "no black in red";
+}
+
+TEST(QtPagePainter, PageImagesHaveThePagesSizeAtTheChosenResolution) {
+    const QImage letter = qt::RenderPageImage(Sheet(12240, 15840), 150);
+    EXPECT_EQ(letter.size(), QSize(1275, 1650));
+    EXPECT_EQ(letter.dotsPerMeterX(), 5906);
+    // A4 (210 x 297 mm) at 72 dpi: 595.3 by 841.9 points, rounded up.
+    EXPECT_EQ(qt::RenderPageImage(Sheet(11906, 16838), 72).size(), QSize(596, 842));
+}
+
+TEST(QtPagePainter, PngFileNamesPerPage) {
+    struct Case {
+        const char* out;
+        int number;
+        int count;
+        const char* expected;
+        const char* why;
+    };
+    const Case cases[] = {
+        {"report.png", 1, 1, "report.png", "one page keeps the name asked for"},
+        {"report.png", 2, 3, "report-2.png", "several pages are numbered before the extension"},
+        {"out/page-%d.png", 12, 20, "out/page-12.png", "%d is replaced by the page number"},
+        {"p%1.png", 3, 3, "p3.png", "%1 works as %d does"},
+        {"a.b/report", 2, 2, "a.b/report-2", "a dot in a folder is not an extension"},
+        {".png", 2, 2, ".png-2", "a name that is only an extension keeps it as its name"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(qt::PngPageFileName(c.out, c.number, c.count), c.expected) << c.why;
+    }
+}
+
+using PageFiles = TempDir;
+
+TEST_F(PageFiles, PngExportWritesOneReadableImagePerPage) {
+    const auto names = qt::WriteDocumentPngs(NumberedPages(3), (dir / "r.png").string(), 30);
+    ASSERT_EQ(names.size(), 3u);
+    for (int i = 1; i <= 3; ++i) {
+        const fs::path file = dir / ("r-" + std::to_string(i) + ".png");
+        EXPECT_EQ(names[static_cast<std::size_t>(i - 1)], file.string());
+        QImageReader reader(QString::fromStdString(file.string()));
+        EXPECT_EQ(reader.format(), QByteArray("png"));
+        EXPECT_EQ(reader.size(), QSize(255, 330));
+    }
+}
+
+TEST_F(PageFiles, ExportFailuresNameTheFile) {
+    const std::string png = (dir / "missing" / "r.png").string();
+    try {
+        qt::WriteDocumentPngs(NumberedPages(2), png);
+        FAIL() << "writing into a missing folder succeeded";
+    } catch (const ExportError& e) {
+        EXPECT_NE(std::string(e.what()).find("missing/r-1.png"), std::string::npos) << e.what();
+    }
+    const std::string pdf = (dir / "missing" / "r.pdf").string();
+    try {
+        qt::WriteDocumentPdf(NumberedPages(2), pdf);
+        FAIL() << "writing into a missing folder succeeded";
+    } catch (const ExportError& e) {
+        EXPECT_NE(std::string(e.what()).find(pdf), std::string::npos) << e.what();
+    }
+    EXPECT_THROW(qt::WriteDocumentPdf({}, (dir / "empty.pdf").string()), ExportError);
+    EXPECT_THROW(qt::WriteDocumentPngs({}, (dir / "empty.png").string()), ExportError);
+    EXPECT_FALSE(fs::exists(dir / "empty.pdf"));
+}
+
+TEST_F(PageFiles, AFailedExportLeavesTheEarlierFileAsItWas) {
+    const fs::path pdf = dir / "r.pdf";
+    const fs::path png = dir / "r.png";
+    qt::WriteDocumentPdf(NumberedPages(1), pdf.string());
+    qt::WritePagePng(NumberedPages(1).pages[0], png.string(), 20);
+    const std::string pdfBefore = Slurp(pdf);
+    const std::string pngBefore = Slurp(png);
+
+    // The disk fails as the new file would replace the old one.
+    engine::SetWriteFailureForTesting(engine::WriteFailure::Write);
+    EXPECT_THROW(qt::WriteDocumentPdf(NumberedPages(5), pdf.string()), ExportError);
+    EXPECT_THROW(qt::WritePagePng(NumberedPages(2).pages[1], png.string(), 20), ExportError);
+    engine::SetWriteFailureForTesting(std::nullopt);
+
+    EXPECT_EQ(Slurp(pdf), pdfBefore);
+    EXPECT_EQ(Slurp(png), pngBefore);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2)
+        << "no temporary files are left";
+}
+
+// The numbers of every /MediaBox [x y w h] in the file, in file order.
+std::vector<std::vector<double>> MediaBoxes(const std::string& pdf) {
+    std::vector<std::vector<double>> boxes;
+    const std::regex box(R"(/MediaBox \[([-0-9. ]+)\])");
+    for (auto it = std::sregex_iterator(pdf.begin(), pdf.end(), box); it != std::sregex_iterator();
+         ++it) {
+        std::istringstream numbers((*it)[1].str());
+        std::vector<double> values;
+        double v = 0;
+        while (numbers >> v) {
+            values.push_back(v);
+        }
+        boxes.push_back(values);
+    }
+    return boxes;
+}
+
+TEST_F(PageFiles, PdfHasOnePageOfTheRightSizePerPageAndRealText) {
+    page::Document document = NumberedPages(3);
+    document.pages[1].width = 11906; // A4
+    document.pages[1].height = 16838;
+    document.pages[2].width = 15840; // Letter, landscape
+    document.pages[2].height = 12240;
+    const fs::path file = dir / "r.pdf";
+    qt::WriteDocumentPdf(document, file.string());
+
+    const std::string pdf = Slurp(file);
+    ASSERT_EQ(pdf.rfind("%PDF-1.", 0), 0u);
+    EXPECT_NE(pdf.find("%%EOF"), std::string::npos);
+    EXPECT_NE(pdf.find("/Count 3"), std::string::npos);
+    const auto boxes = MediaBoxes(pdf);
+    ASSERT_EQ(boxes.size(), 3u);
+    const std::vector<std::vector<double>> expected = {
+        {0, 0, 612, 792}, {0, 0, 595, 842}, {0, 0, 792, 612}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        ASSERT_EQ(boxes[i].size(), 4u);
+        for (std::size_t k = 0; k < 4; ++k) {
+            // Page sizes are written in whole points: A4 is 595.3 by 841.9.
+            EXPECT_NEAR(boxes[i][k], expected[i][k], 0.01) << "page " << i + 1;
+        }
+    }
+    // Text is kept as text in an embedded face that maps back to characters, not as pictures.
+    EXPECT_NE(pdf.find("/FontFile2"), std::string::npos);
+    EXPECT_NE(pdf.find("/ToUnicode"), std::string::npos);
+    EXPECT_NE(pdf.find("DejaVuSans"), std::string::npos);
+    EXPECT_EQ(pdf.find("/Subtype /Image"), std::string::npos);
+}
+
+} // namespace
+} // namespace foliant::test

@@ -1,0 +1,270 @@
+#include "ui/qt/PagePainter.h"
+
+#include "engine/AtomicFile.h"
+#include "engine/EngineError.h"
+
+#include <QBuffer>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace foliant::qt {
+
+namespace page = engine::page;
+
+namespace {
+
+constexpr double kTwipsPerInch = 1440.0;
+
+QColor ToQt(const page::Colour& c) {
+    return QColor(c.red, c.green, c.blue);
+}
+
+QRectF ToQt(const page::Rect& r) {
+    return QRectF(r.left, r.top, r.width, r.height);
+}
+
+// The thinnest a stroke may be on the device: one device pixel, so that rules do not vanish
+// when a page is shown small.
+double MinimumStroke(const QPainter& painter) {
+    const double scale = std::abs(painter.worldTransform().m11());
+    return scale > 0 ? 1.0 / scale : 1.0;
+}
+
+} // namespace
+
+void SaveFile(const std::string& path, const QByteArray& bytes, const std::string& what) {
+    try {
+        engine::WriteFileAtomically(
+            path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    } catch (const engine::EngineError& e) {
+        // The reason is what follows the file's name ("cannot create a temporary file in …").
+        std::string reason = e.Description();
+        if (const auto at = reason.find(path + ": "); at != std::string::npos) {
+            reason.erase(0, at + path.size() + 2);
+        }
+        if (!reason.empty() && reason.back() == '.') {
+            reason.pop_back();
+        }
+        throw ExportError("Cannot write " + what + path + ": " + reason + ".");
+    }
+}
+
+QFont QtFontFor(const page::Font& font) {
+    QString family = QStringLiteral("DejaVu Sans");
+    QFont::StyleHint hint = QFont::SansSerif;
+    if (font.family == "Serif") {
+        family = QStringLiteral("DejaVu Serif");
+        hint = QFont::Serif;
+    } else if (font.family == "Mono") {
+        family = QStringLiteral("DejaVu Sans Mono");
+        hint = QFont::Monospace;
+    }
+    QFont result(family);
+    result.setStyleHint(hint);
+    result.setPixelSize(std::max(1, font.size));
+    result.setBold(font.bold);
+    result.setItalic(font.italic);
+    result.setUnderline(font.underline);
+    // Positions come from the model; hinting would move glyphs off them at small sizes.
+    result.setHintingPreference(QFont::PreferNoHinting);
+    result.setKerning(true);
+    return result;
+}
+
+void QtPagePainter::BeginPage(const page::Page& page) {
+    painter_.fillRect(QRectF(0, 0, page.width, page.height), Qt::white);
+}
+
+void QtPagePainter::DrawFill(const page::Fill& fill) {
+    painter_.fillRect(ToQt(fill.rect), ToQt(fill.colour));
+}
+
+void QtPagePainter::DrawBox(const page::Box& box) {
+    const double width = std::max<double>(box.thickness, MinimumStroke(painter_));
+    QPen pen(ToQt(box.colour), width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    painter_.save();
+    painter_.setPen(pen);
+    painter_.setBrush(Qt::NoBrush);
+    // The stroke lies inside the rectangle, as a border does.
+    const double half = width / 2;
+    const QRectF r = ToQt(box.rect).adjusted(half, half, -half, -half);
+    painter_.drawRect(r.isValid() ? r : ToQt(box.rect));
+    painter_.restore();
+}
+
+void QtPagePainter::DrawLine(const page::Line& line) {
+    const double width = std::max<double>(line.thickness, MinimumStroke(painter_));
+    painter_.save();
+    painter_.setPen(QPen(ToQt(line.colour), width, Qt::SolidLine, Qt::FlatCap));
+    painter_.drawLine(QPointF(line.x1, line.y1), QPointF(line.x2, line.y2));
+    painter_.restore();
+}
+
+void QtPagePainter::DrawText(const page::TextRun& run) {
+    if (run.text.empty() || run.box.width <= 0) {
+        return;
+    }
+    const QString text =
+        QString::fromUtf8(run.text.data(), static_cast<qsizetype>(run.text.size()));
+    const QFont font = QtFontFor(run.font);
+    const QFontMetricsF metrics(font);
+    const double natural = metrics.horizontalAdvance(text);
+    const QRectF box = ToQt(run.box);
+
+    // The line is 1.2 of the font size high, at the top of the box, with the face's ascent
+    // and descent centred in it.
+    const double lineHeight = run.font.size * 1.2;
+    const double baseline =
+        box.top() + (lineHeight - (metrics.ascent() + metrics.descent())) / 2 + metrics.ascent();
+
+    painter_.save();
+    painter_.setClipRect(
+        QRectF(box.left(), box.top(), box.width(), std::max(box.height(), lineHeight)),
+        Qt::IntersectClip);
+    painter_.setFont(font);
+    painter_.setPen(ToQt(run.colour));
+    if (natural > box.width()) {
+        painter_.translate(box.left(), baseline);
+        painter_.scale(box.width() / natural, 1.0);
+        painter_.drawText(QPointF(0, 0), text);
+    } else {
+        double x = box.left();
+        if (run.align == engine::HorizontalAlignment::Right) {
+            x = box.right() - natural;
+        } else if (run.align == engine::HorizontalAlignment::Centre) {
+            x = box.left() + (box.width() - natural) / 2;
+        }
+        painter_.drawText(QPointF(x, baseline), text);
+    }
+    painter_.restore();
+}
+
+void PaintPageAt(QPainter& painter, const page::Page& page, double scale, double x, double y) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.translate(x, y);
+    painter.scale(scale, scale);
+    painter.setClipRect(QRectF(0, 0, page.width, page.height), Qt::IntersectClip);
+    QtPagePainter pagePainter(painter);
+    page::PaintPage(page, pagePainter);
+    painter.restore();
+}
+
+QImage RenderPageImage(const page::Page& page, double dpi) {
+    const double scale = dpi / kTwipsPerInch;
+    const int width = std::max(1, static_cast<int>(std::ceil(page.width * scale)));
+    const int height = std::max(1, static_cast<int>(std::ceil(page.height * scale)));
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    const int dotsPerMeter = static_cast<int>(std::lround(dpi / 0.0254));
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    QPainter painter(&image);
+    PaintPageAt(painter, page, scale);
+    painter.end();
+    return image;
+}
+
+void WritePagePng(const page::Page& page, const std::string& path, double dpi) {
+    const QImage image = RenderPageImage(page, dpi);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) {
+        throw ExportError("Cannot write the image " + path + ": the image could not be encoded.");
+    }
+    SaveFile(path, bytes, "the image ");
+}
+
+std::string PngPageFileName(const std::string& out, int number, int count) {
+    for (const char* marker : {"%d", "%1"}) {
+        if (const auto at = out.find(marker); at != std::string::npos) {
+            std::string name = out;
+            name.replace(at, 2, std::to_string(number));
+            return name;
+        }
+    }
+    if (count == 1) {
+        return out;
+    }
+    const auto slash = out.find_last_of('/');
+    auto dot = out.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash) ||
+        dot == (slash == std::string::npos ? 0 : slash + 1)) {
+        dot = out.size();
+    }
+    return out.substr(0, dot) + "-" + std::to_string(number) + out.substr(dot);
+}
+
+std::vector<std::string> WriteDocumentPngs(const page::Document& document, const std::string& out,
+                                           double dpi) {
+    if (document.pages.empty()) {
+        throw ExportError("Cannot write " + out + ": the report has no pages.");
+    }
+    std::vector<std::string> names;
+    const int count = static_cast<int>(document.pages.size());
+    for (int i = 0; i < count; ++i) {
+        names.push_back(PngPageFileName(out, i + 1, count));
+        WritePagePng(document.pages[static_cast<std::size_t>(i)], names.back(), dpi);
+    }
+    return names;
+}
+
+namespace {
+
+QPageSize PageSizeOf(const page::Page& page) {
+    // A twip is a twentieth of a point.
+    return QPageSize(QSizeF(page.width / 20.0, page.height / 20.0), QPageSize::Point, QString(),
+                     QPageSize::ExactMatch);
+}
+
+} // namespace
+
+void WriteDocumentPdf(const page::Document& document, const std::string& path) {
+    if (document.pages.empty()) {
+        throw ExportError("Cannot write " + path + ": the report has no pages.");
+    }
+    // The PDF is made in memory and then replaces the file whole, so a failed export leaves
+    // an earlier file as it was.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setTitle(QString::fromStdString(document.title));
+    writer.setCreator(QStringLiteral("Foliant"));
+    writer.setResolution(static_cast<int>(kTwipsPerInch));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Point);
+    writer.setPageSize(PageSizeOf(document.pages.front()));
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+        throw ExportError("Cannot write the PDF " + path + ": the PDF could not be started.");
+    }
+    const double scale = writer.resolution() / kTwipsPerInch;
+    bool first = true;
+    for (const auto& page : document.pages) {
+        if (!first) {
+            writer.setPageSize(PageSizeOf(page));
+            if (!writer.newPage()) {
+                painter.end();
+                throw ExportError("Cannot write the PDF " + path + ": page " +
+                                  std::to_string(page.number) + " could not be started.");
+            }
+        }
+        first = false;
+        PaintPageAt(painter, page, scale);
+    }
+    if (!painter.end()) {
+        throw ExportError("Cannot write the PDF " + path + ": the PDF could not be finished.");
+    }
+    buffer.close();
+    SaveFile(path, bytes, "the PDF ");
+}
+
+} // namespace foliant::qt
