@@ -448,7 +448,13 @@ private:
             r.items.emplace_back(HLine(0, contentWidth_, 0, 10, style_.groupRuleColour));
         }
         if (kind == AreaKind::ReportFooter) {
-            if (style_.ruleOverReportFooter) {
+            const bool totals =
+                std::any_of(section.Objects().begin(), section.Objects().end(), [](const auto& o) {
+                    return o->Kind() == ObjectKind::Field &&
+                           o->field()->Kind() == FieldKind::Summary;
+                });
+            // The rule sets grand totals off from the records above them.
+            if (style_.ruleOverReportFooter && totals) {
                 r.items.emplace_back(
                     HLine(0, contentWidth_, 0, style_.ruleThickness, style_.ruleColour));
                 if (style_.doubleRules) {
