@@ -4,6 +4,7 @@
 #include "engine/page/FontMetrics.h"
 
 #include <algorithm>
+#include <limits>
 #include <map>
 
 namespace foliant::engine {
@@ -138,6 +139,29 @@ void Report::ArrangeForStyle() {
         to->objects_.push_back(object);
     };
 
+    // The detail columns: where each field is shown.
+    struct Column {
+        int left;
+        int width;
+    };
+    std::map<const FieldDefinition*, Column> columns;
+    int columnsRight = 0;
+    bool anyColumn = false;
+    int nextColumnLeft = std::numeric_limits<int>::max(); // the second column's left
+    if (const auto details = FirstSection(FindArea("D"))) {
+        for (const auto& o : details->objects_) {
+            if (o->Kind() != ObjectKind::Field) {
+                continue;
+            }
+            columns.emplace(o->field().get(), Column{o->Left(), o->ObjectWidth()});
+            columnsRight = std::max(columnsRight, o->Left() + o->ObjectWidth());
+            if (o->Left() > 0) {
+                nextColumnLeft = std::min(nextColumnLeft, o->Left());
+            }
+            anyColumn = true;
+        }
+    }
+
     // Summaries and group names move between a group's header and footer as the style wants.
     for (const auto& group : groups_) {
         const auto header = FirstSection(group->header.lock());
@@ -162,7 +186,11 @@ void Report::ArrangeForStyle() {
                 return o->Kind() == ObjectKind::Field && o->field() == group->nameField;
             });
         if (!named) {
-            nameIn->PlaceFieldObject(group->nameField, 0, 0);
+            // The name takes the first column's room, so totals can stand beside it.
+            const auto name = nameIn->PlaceFieldObject(group->nameField, 0, 0);
+            if (nextColumnLeft > kGap) {
+                name->width_ = std::min(name->width_, nextColumnLeft - kGap);
+            }
         }
     }
 
@@ -179,25 +207,6 @@ void Report::ArrangeForStyle() {
         }
         if (totals && !labelled) {
             rf->Sections().front()->PlaceTextObject("Grand Total:", 0, 0);
-        }
-    }
-
-    // The detail columns: where each field is shown.
-    struct Column {
-        int left;
-        int width;
-    };
-    std::map<const FieldDefinition*, Column> columns;
-    int columnsRight = 0;
-    bool anyColumn = false;
-    if (const auto details = FirstSection(FindArea("D"))) {
-        for (const auto& o : details->objects_) {
-            if (o->Kind() != ObjectKind::Field) {
-                continue;
-            }
-            columns.emplace(o->field().get(), Column{o->Left(), o->ObjectWidth()});
-            columnsRight = std::max(columnsRight, o->Left() + o->ObjectWidth());
-            anyColumn = true;
         }
     }
 

@@ -271,6 +271,152 @@ TEST_F(LayoutStyleTest, LoadingAReportKeepsItsOwnPositions) {
     EXPECT_EQ(Snapshot(*loaded), saved);
 }
 
+// A page model as text, for telling two apart and for messages.
+std::string Dump(const page::Document& doc) {
+    std::string out;
+    const auto colour = [](const page::Colour& c) {
+        return std::to_string(c.red) + "/" + std::to_string(c.green) + "/" + std::to_string(c.blue);
+    };
+    const auto rect = [](const page::Rect& r) {
+        return std::to_string(r.left) + "," + std::to_string(r.top) + " " +
+               std::to_string(r.width) + "x" + std::to_string(r.height);
+    };
+    for (const auto& p : doc.pages) {
+        out += "page " + std::to_string(p.number) + "\n";
+        for (const auto& item : p.items) {
+            if (const auto* f = std::get_if<page::Fill>(&item)) {
+                out += "fill " + rect(f->rect) + " " + colour(f->colour) + "\n";
+            } else if (const auto* b = std::get_if<page::Box>(&item)) {
+                out += "box " + rect(b->rect) + " " + colour(b->colour) + "\n";
+            } else if (const auto* l = std::get_if<page::Line>(&item)) {
+                out += "line " + std::to_string(l->x1) + "," + std::to_string(l->y1) + "-" +
+                       std::to_string(l->x2) + "," + std::to_string(l->y2) + " " +
+                       colour(l->colour) + "\n";
+            } else {
+                const auto& t = std::get<page::TextRun>(item);
+                out += "text " + rect(t.box) + " " + t.font.family + (t.font.bold ? " bold" : "") +
+                       " " + colour(t.colour) + " '" + t.text + "'\n";
+            }
+        }
+    }
+    return out;
+}
+
+template <typename T> std::vector<T> ItemsOf(const page::Document& doc) {
+    std::vector<T> out;
+    for (const auto& p : doc.pages) {
+        for (const auto& item : p.items) {
+            if (const auto* i = std::get_if<T>(&item)) {
+                out.push_back(*i);
+            }
+        }
+    }
+    return out;
+}
+
+// The top of the first text run showing this text, or -1.
+int TopOf(const page::Document& doc, const std::string& text) {
+    for (const auto& t : ItemsOf<page::TextRun>(doc)) {
+        if (t.text == text) {
+            return t.box.top;
+        }
+    }
+    return -1;
+}
+
+TEST_F(LayoutStyleTest, EachStyleDrawsTheGroupedReportDifferently) {
+    BuildLikeTheWizard();
+    std::vector<page::Document> docs;
+    for (int style = 0; style < kStyleCount; ++style) {
+        report->ApplyLayoutStyle(style);
+        docs.push_back(run::RenderReport(*report, test::FixedRun(), test::FixedSettings()));
+    }
+    for (std::size_t a = 0; a < docs.size(); ++a) {
+        for (std::size_t b = a + 1; b < docs.size(); ++b) {
+            EXPECT_NE(Dump(docs[a]), Dump(docs[b])) << "styles " << a << " and " << b;
+        }
+    }
+    const auto hasBox = [](const page::Document& d, page::Colour c) {
+        const auto boxes = ItemsOf<page::Box>(d);
+        return std::any_of(boxes.begin(), boxes.end(),
+                           [&](const auto& b) { return b.colour == c; });
+    };
+    const auto fills = [](const page::Document& d, page::Colour c) {
+        const auto all = ItemsOf<page::Fill>(d);
+        return std::count_if(all.begin(), all.end(), [&](const auto& f) { return f.colour == c; });
+    };
+    const auto allSerif = [](const page::Document& d) {
+        const auto runs = ItemsOf<page::TextRun>(d);
+        return std::all_of(runs.begin(), runs.end(),
+                           [](const auto& t) { return t.font.family == "Serif"; });
+    };
+    const page::Colour red{0xd0, 0x10, 0x10}, blue{0x10, 0x30, 0xd0}, maroon{0x80, 0, 0},
+        teal{0, 0x80, 0x80};
+
+    // Standard: sans type, black rules, no fills or boxes.
+    EXPECT_FALSE(allSerif(docs[0]));
+    EXPECT_TRUE(ItemsOf<page::Fill>(docs[0]).empty());
+    EXPECT_TRUE(ItemsOf<page::Box>(docs[0]).empty());
+    EXPECT_FALSE(ItemsOf<page::Line>(docs[0]).empty());
+
+    // Leading break: East's total (40.50) above its first record; trailing break: below its
+    // last record (records in Id order: ann then cy).
+    EXPECT_LT(TopOf(docs[1], "40.50"), TopOf(docs[1], "ann")) << Dump(docs[1]);
+    EXPECT_GT(TopOf(docs[2], "40.50"), TopOf(docs[2], "cy")) << Dump(docs[2]);
+    EXPECT_GT(TopOf(docs[2], "East"), TopOf(docs[2], "cy")) << Dump(docs[2]);
+
+    // Table: a box round every band and lines between the columns; Drop Table adds the
+    // shaded heading rows and the shadow.
+    EXPECT_GE(ItemsOf<page::Box>(docs[3]).size(), 5u + 3u + 3u);
+    std::size_t verticals = 0;
+    for (const auto& l : ItemsOf<page::Line>(docs[3])) {
+        verticals += l.x1 == l.x2 && l.y1 != l.y2;
+    }
+    EXPECT_GE(verticals, 5u * 2u); // two column edges in each of the five records
+    EXPECT_EQ(fills(docs[3], StyleFor(4).shadowColour), 0);
+    EXPECT_EQ(fills(docs[4], StyleFor(4).shadowColour), 2); // right of and under the table
+    EXPECT_GT(fills(docs[4], StyleFor(4).headingFill), 0);
+
+    // Executive: serif throughout, and a double rule under the page header.
+    EXPECT_TRUE(allSerif(docs[5]));
+    EXPECT_TRUE(allSerif(docs[6]));
+    EXPECT_LT(TopOf(docs[5], "40.50"), TopOf(docs[5], "ann"));
+    EXPECT_GT(TopOf(docs[6], "40.50"), TopOf(docs[6], "cy"));
+    std::vector<int> ruleTops;
+    for (const auto& l : ItemsOf<page::Line>(docs[5])) {
+        if (l.y1 == l.y2 && l.thickness == StyleFor(5).ruleThickness) {
+            ruleTops.push_back(l.y1);
+        }
+    }
+    ASSERT_GE(ruleTops.size(), 2u);
+    EXPECT_EQ(ruleTops[1] - ruleTops[0], 3 * StyleFor(5).ruleThickness); // the page header's pair
+
+    // Shading: every other record filled: records 1, 3 and 5 of five.
+    EXPECT_EQ(fills(docs[7], StyleFor(7).shadingColour), 3);
+
+    // Red/Blue Border: red boxes round the page header and grand totals, blue ones round the
+    // groups (three of them), and the group names in blue.
+    EXPECT_TRUE(hasBox(docs[8], red));
+    const auto boxes = ItemsOf<page::Box>(docs[8]);
+    EXPECT_EQ(
+        std::count_if(boxes.begin(), boxes.end(), [&](const auto& b) { return b.colour == blue; }),
+        3);
+    for (const auto& t : ItemsOf<page::TextRun>(docs[8])) {
+        if (t.text == "East" || t.text == "West" || t.text == "North") {
+            EXPECT_EQ(t.colour, blue) << t.text;
+        }
+    }
+    // Maroon/Teal Box: maroon boxes, teal boxes and a teal band under each group's white name.
+    EXPECT_TRUE(hasBox(docs[9], maroon));
+    EXPECT_TRUE(hasBox(docs[9], teal));
+    EXPECT_EQ(fills(docs[9], teal), 3);
+    for (const auto& t : ItemsOf<page::TextRun>(docs[9])) {
+        if (t.text == "East") {
+            EXPECT_EQ(t.colour, page::kWhite);
+        }
+    }
+}
+
 // Reports of random shape (columns, groups, summaries on column and non-column fields, objects
 // piled on each other) arranged in every style: never an overlap, never an object below its
 // section, and the second application changes nothing.
