@@ -24,6 +24,7 @@ struct RenderedSection {
     std::vector<std::pair<std::size_t, Deferred>> deferred;
     int height = 0;
     bool table = false; // a band of the style's grid
+    int tableTop = 0;   // where in the band the grid starts
 };
 
 constexpr int kColumnGap = 240; // the gap the wizard leaves between columns
@@ -365,7 +366,7 @@ private:
         }
         if (r.table) {
             if (tableTop_ < 0) {
-                tableTop_ = y_;
+                tableTop_ = y_ + r.tableTop;
             }
             tableBottom_ = y_ + r.height;
         }
@@ -404,6 +405,15 @@ private:
             r.height += style_.spacing;
         }
         const page::Rect band{0, 0, contentWidth_, r.height};
+        // In the page header only the headings' line (its lowest line of objects) is a row of
+        // the table; the title and date stand above it.
+        int tableTop = 0;
+        if (kind == AreaKind::PageHeader) {
+            for (const auto& o : section.Objects()) {
+                tableTop = std::max(tableTop, std::min(o->Top(), r.height));
+            }
+        }
+        const page::Rect tableBand{0, tableTop, contentWidth_, r.height - tableTop};
         if (style_.shading && kind == AreaKind::Details && recordNumber_ % 2 == 1) {
             Prepend(r, page::Fill{band, style_.shadingColour});
         }
@@ -411,19 +421,20 @@ private:
             Prepend(r, page::Fill{band, *style_.groupBand});
         }
         if (style_.dropShadow && kind != AreaKind::Details) {
-            Prepend(r,
-                    page::Fill{band, kind == AreaKind::GroupHeader || kind == AreaKind::GroupFooter
-                                         ? style_.groupHeadingFill
-                                         : style_.headingFill});
+            Prepend(r, page::Fill{tableBand,
+                                  kind == AreaKind::GroupHeader || kind == AreaKind::GroupFooter
+                                      ? style_.groupHeadingFill
+                                      : style_.headingFill});
         }
         if (style_.grid) {
             r.table = true;
-            r.items.emplace_back(page::Box{band, kGridThickness, style_.gridColour});
+            r.tableTop = tableTop;
+            r.items.emplace_back(page::Box{tableBand, kGridThickness, style_.gridColour});
             if (kind != AreaKind::GroupHeader) { // a group's name spans the row
                 for (const int x : columnEdges_) {
                     page::Line line;
                     line.x1 = line.x2 = x;
-                    line.y1 = 0;
+                    line.y1 = tableTop;
                     line.y2 = r.height;
                     line.thickness = kGridThickness;
                     line.colour = style_.gridColour;
@@ -477,9 +488,23 @@ private:
         out.height = section.SectionHeight();
         const auto area = section.GetArea();
         const bool pageHeader = area && area->AreaKind() == AreaKind::PageHeader;
+        const bool groupLine = area && ((style_.groupBreak == GroupBreak::Trailing &&
+                                         area->AreaKind() == AreaKind::GroupFooter) ||
+                                        (style_.groupBreak == GroupBreak::Leading &&
+                                         area->AreaKind() == AreaKind::GroupHeader));
         for (const auto& object : section.Objects()) {
             page::Font font = pageHeader ? style_.heading : style_.body;
             page::Colour colour = style_.text;
+            // The line that shows a group's name and totals is set like the name; grand
+            // totals are bold.
+            if (groupLine) {
+                font = style_.groupName;
+                if (style_.groupBand) {
+                    colour = style_.groupNameColour;
+                }
+            } else if (area && area->AreaKind() == AreaKind::ReportFooter) {
+                font.bold = true;
+            }
             std::string text;
             bool wrap = true;
             bool numeric = false;
