@@ -68,7 +68,7 @@ LayoutStyle StyleFor(int number) {
         s.doubleRules = true;
         s.groupRule = true;
         s.groupRuleColour = page::Colour{0x10, 0x10, 0x10};
-        s.spacing = 80;
+        s.spacing = 240;
         break;
     case 7:
         s.shading = true;

@@ -62,7 +62,7 @@ struct LayoutStyle {
     std::optional<page::Colour> groupBand;
     int frameThickness = 30;
 
-    // Extra room under each record, group header and group footer (twips).
+    // Extra room after each group, under its footer (twips).
     int spacing = 0;
 };
 

@@ -400,8 +400,7 @@ private:
             (r.items.empty() && r.height == 0)) {
             return r;
         }
-        const bool group = kind == AreaKind::GroupHeader || kind == AreaKind::GroupFooter;
-        if (group || kind == AreaKind::Details) {
+        if (kind == AreaKind::GroupFooter) {
             r.height += style_.spacing;
         }
         const page::Rect band{0, 0, contentWidth_, r.height};
