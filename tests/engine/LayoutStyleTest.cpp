@@ -475,3 +475,61 @@ TEST_F(LayoutStyleTest, NoOverlapsAfterAnyStyleOnGeneratedReports) {
 
 } // namespace
 } // namespace foliant::engine
+
+namespace foliant::engine {
+namespace {
+
+// A group running over a page break is boxed on each page it covers, and a drop table gets
+// its shadow on every page; neither reaches into the page footer.
+TEST(LayoutStyleBreakTest, FramesAndShadowsCloseOnEveryPage) {
+    test::TempDir dir;
+    std::string sql = "CREATE TABLE T (Id INTEGER PRIMARY KEY, G TEXT, V INT);\n";
+    for (int i = 1; i <= 120; ++i) {
+        sql += "INSERT INTO T (G, V) VALUES ('" + std::string(i <= 100 ? "big" : "small") + "', " +
+               std::to_string(i) + ");\n";
+    }
+    const auto report = Report::CreateOverDatabase(test::MakeDatabase(dir.File("b.db"), sql));
+    report->FindSection("D")->PlaceFieldObject("{T.V}", 0, 0);
+    report->FindSection("PF")->PlaceFieldObject("PageNumber", 0, 0);
+    report->InsertGroup(0, report->LookupFieldDefinition("{T.G}"), GroupCondition::EachValue,
+                        GroupOrder::Ascending);
+    report->FindSection("GF1")->PlaceSummaryObject("{T.V}", SummaryOperation::Sum, 240, 0);
+    const int footerTop = 15840 - run::kPageMargin - 240;
+
+    report->ApplyLayoutStyle(8);
+    const auto boxed = run::RenderReport(*report, test::FixedRun(), test::FixedSettings());
+    ASSERT_EQ(boxed.pages.size(), 3u); // 120 records of 240 twips with two groups' bands
+    const page::Colour blue{0x10, 0x30, 0xd0};
+    std::vector<int> groupBoxes;
+    for (const auto& p : boxed.pages) {
+        int count = 0;
+        for (const auto& item : p.items) {
+            if (const auto* b = std::get_if<page::Box>(&item); b && b->colour == blue) {
+                ++count;
+                EXPECT_LE(b->rect.Bottom(), footerTop) << "page " << p.number;
+            }
+        }
+        groupBoxes.push_back(count);
+    }
+    // "big" covers pages 1–2 (and maybe the top of 3), "small" ends on page 3.
+    EXPECT_EQ(groupBoxes[0], 1);
+    EXPECT_GE(groupBoxes[1], 1);
+    EXPECT_GE(groupBoxes[2], 1);
+
+    report->ApplyLayoutStyle(4);
+    const auto table = run::RenderReport(*report, test::FixedRun(), test::FixedSettings());
+    for (const auto& p : table.pages) {
+        int shadows = 0;
+        for (const auto& item : p.items) {
+            if (const auto* f = std::get_if<page::Fill>(&item);
+                f && f->colour == StyleFor(4).shadowColour) {
+                ++shadows;
+                EXPECT_LE(f->rect.Bottom(), footerTop + 80) << "page " << p.number;
+            }
+        }
+        EXPECT_EQ(shadows, 2) << "page " << p.number;
+    }
+}
+
+} // namespace
+} // namespace foliant::engine
