@@ -804,6 +804,11 @@ void Report::SetTitleText(const std::string& title) {
 }
 
 void Report::ApplyLayoutStyle(int style) {
+    RecordLayoutStyle(style);
+    ArrangeForStyle();
+}
+
+void Report::RecordLayoutStyle(int style) {
     if (style < 0 || style > 9) {
         throw EngineError("There is no layout style " + std::to_string(style) +
                           ": styles are numbered 0 to 9.");

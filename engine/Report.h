@@ -267,8 +267,18 @@ public:
     void SetTitleText(const std::string& title);
 
     int GetLayoutStyle() const { return style_; }
-    // Records the style (0 to 9) for the whole report.
+    // Records the style (0 to 9) for the whole report and arranges what was placed so the
+    // report reads well in it (see LayoutStyle.cpp): summaries under the detail column of their
+    // field or, without one, to the right of the last column; "Grand Total:" in a report footer
+    // that holds grand totals; each group's name in its header (in its footer for the
+    // trailing-break styles), with the group's summaries there too for the leading- and
+    // trailing-break styles; objects as high as the style's fonts need and sections as high as
+    // their objects. Afterwards no two objects of a section overlap. Applying a style twice
+    // gives the same report as applying it once. Throws for a number outside 0–9 and then
+    // changes nothing.
     void ApplyLayoutStyle(int style);
+    // Records the style without arranging anything: a report file keeps its own positions.
+    void RecordLayoutStyle(int style);
 
     // Adds a group at nesting depth position (0 = outermost) on the field, with its header
     // and footer areas; the groups from that depth on move one number down. Returns the new
@@ -325,6 +335,7 @@ public:
 
 private:
     Report() = default;
+    void ArrangeForStyle();
     std::shared_ptr<Area> MakeArea(foliant::engine::AreaKind kind, std::shared_ptr<Group> group);
     void Renumber();
     std::shared_ptr<DefinitionList>

@@ -291,7 +291,7 @@ std::shared_ptr<Report> ReadReport(const Json& doc, const std::string& path) {
         return 0;
     });
     const auto style = Integer(doc, "style", "the report", 0, 9);
-    report->ApplyLayoutStyle(static_cast<int>(style));
+    report->RecordLayoutStyle(static_cast<int>(style));
     // Definitions.
     const Json& formulas = Array(doc, "formulas", "the report");
     for (std::size_t i = 0; i < formulas.size(); ++i) {

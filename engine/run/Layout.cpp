@@ -15,13 +15,6 @@ int PaperHeight(PaperSize paper) {
     return paper == PaperSize::A4 ? 16838 : 15840;
 }
 
-LayoutStyle StyleFor(int) {
-    LayoutStyle style;
-    style.heading.bold = true;
-    style.title.bold = true;
-    return style;
-}
-
 namespace {
 
 enum class Deferred { TotalPageCount, PageNofM };
@@ -30,7 +23,15 @@ struct RenderedSection {
     std::vector<page::PageItem> items; // relative to the section's top left corner
     std::vector<std::pair<std::size_t, Deferred>> deferred;
     int height = 0;
+    bool table = false; // a band of the style's grid
+    int tableTop = 0;   // where in the band the grid starts
 };
+
+constexpr int kColumnGap = 240; // the gap the wizard leaves between columns
+constexpr int kGridThickness = 10;
+constexpr int kShadow = 80;      // how far a drop shadow reaches
+constexpr int kFrameOutset = 60; // a frame stands this far outside the bands it holds
+constexpr int kFrameInset = 40;  // and an inner group's frame this much inside its outer one
 
 TimeOfDay LocalTimeNow() {
     const std::time_t now = std::time(nullptr);
@@ -74,6 +75,27 @@ public:
             running_.emplace(rt.get(), SummaryAccumulator(rt->GetSummaryOperation()));
         }
         path_.push_back(&run_.tree->Root());
+        // The width the style's rules, grid and boxes span: as wide as the widest band's
+        // objects, at most the printable width.
+        const int printable = width_ - 2 * kPageMargin;
+        for (const auto& area : report_.Areas()) {
+            for (const auto& s : area->Sections()) {
+                for (const auto& o : s->Objects()) {
+                    contentWidth_ = std::max(contentWidth_, o->Left() + o->ObjectWidth());
+                }
+            }
+        }
+        contentWidth_ = contentWidth_ > 0 ? std::min(contentWidth_, printable) : printable;
+        if (const auto details = report_.FindSection("D")) {
+            for (const auto& o : details->Objects()) {
+                if (o->Left() > 0 && o->Left() < contentWidth_) {
+                    columnEdges_.push_back(o->Left() - kColumnGap / 2);
+                }
+            }
+            std::sort(columnEdges_.begin(), columnEdges_.end());
+            columnEdges_.erase(std::unique(columnEdges_.begin(), columnEdges_.end()),
+                               columnEdges_.end());
+        }
     }
 
     page::Document Run() {
@@ -139,10 +161,17 @@ private:
                 ++groupNumber_;
             }
             record_ = FirstRecord(*child);
-            EmitArea(report_.GroupHeader(child->level), LeadHeight(*child));
+            const int top = EmitArea(report_.GroupHeader(child->level), LeadHeight(*child));
+            if (style_.groupFrame) {
+                openGroups_.push_back({child->level, top});
+            }
             Walk(*child);
             record_ = LastRecord(*child);
             EmitArea(report_.GroupFooter(child->level));
+            if (style_.groupFrame) {
+                CloseGroupFrame(openGroups_.back());
+                openGroups_.pop_back();
+            }
             path_.pop_back();
         }
     }
@@ -162,22 +191,81 @@ private:
         }
         const int headerTop = y_;
         for (const auto& s : Sections(report_.FindArea("PH"))) {
-            Place(Render(*s));
+            Place(Band(*s));
         }
         // The rule goes under a page header that takes room on the page.
         if (y_ > headerTop && style_.ruleUnderPageHeader) {
-            page::Line rule;
-            rule.x1 = kPageMargin;
-            rule.x2 = width_ - kPageMargin;
-            rule.y1 = rule.y2 = y_;
-            rule.thickness = style_.ruleThickness;
-            rule.colour = style_.ruleColour;
-            document_.pages.back().items.emplace_back(rule);
+            AddRule(y_);
+            if (style_.doubleRules) {
+                AddRule(y_ + 3 * style_.ruleThickness);
+                y_ += 4 * style_.ruleThickness;
+            }
+        }
+        if (y_ > headerTop && style_.headerFrame) {
+            AddBox(headerTop, y_, 0, *style_.headerFrame);
         }
         bodyTop_ = y_;
+        for (auto& open : openGroups_) {
+            open.top = y_;
+        }
+    }
+
+    void AddRule(int y) {
+        page::Line rule;
+        rule.x1 = kPageMargin;
+        rule.x2 = kPageMargin + contentWidth_;
+        rule.y1 = rule.y2 = y;
+        rule.thickness = style_.ruleThickness;
+        rule.colour = style_.ruleColour;
+        document_.pages.back().items.emplace_back(rule);
+    }
+
+    // A frame round the bands from top to bottom (page coordinates), inset for inner groups
+    // so nested frames stay apart.
+    void AddBox(int top, int bottom, int inset, page::Colour colour) {
+        page::Box box;
+        box.rect = {kPageMargin - kFrameOutset + inset, top,
+                    contentWidth_ + 2 * (kFrameOutset - inset), bottom - top};
+        box.thickness = style_.frameThickness;
+        box.colour = colour;
+        document_.pages.back().items.emplace_back(box);
+    }
+
+    struct OpenGroup {
+        int level;
+        int top; // where its frame starts on the current page
+    };
+
+    void CloseGroupFrame(const OpenGroup& open) {
+        if (y_ > open.top) {
+            AddBox(open.top, y_, (open.level - 1) * kFrameInset, *style_.groupFrame);
+        }
+    }
+
+    // The drop shadow right of and under the table on the page.
+    void AddShadow() {
+        if (!style_.dropShadow || tableTop_ < 0 || tableBottom_ <= tableTop_) {
+            return;
+        }
+        auto& items = document_.pages.back().items;
+        page::Fill right;
+        right.rect = {kPageMargin + contentWidth_, tableTop_ + kShadow, kShadow,
+                      tableBottom_ - tableTop_};
+        right.colour = style_.shadowColour;
+        page::Fill under;
+        under.rect = {kPageMargin + kShadow, tableBottom_, contentWidth_, kShadow};
+        under.colour = style_.shadowColour;
+        items.emplace_back(right);
+        items.emplace_back(under);
     }
 
     void FinishPage() {
+        for (const auto& open : openGroups_) {
+            CloseGroupFrame(open);
+        }
+        AddShadow();
+        tableTop_ = -1;
+        tableBottom_ = -1;
         y_ = height_ - kPageMargin - pageFooterHeight_;
         bottom_ = height_;
         for (const auto& s : Sections(report_.FindArea("PF"))) {
@@ -206,17 +294,18 @@ private:
     int AreaHeight(const std::shared_ptr<Area>& area) {
         int height = 0;
         for (const auto& s : Sections(area)) {
-            height += Render(*s).height;
+            height += Band(*s).height;
         }
         return height;
     }
 
     // Places the area's sections; keepWithNext: room to keep free under the last one (when a
-    // page can hold both at all).
-    void EmitArea(const std::shared_ptr<Area>& area, int keepWithNext = 0) {
+    // page can hold both at all). Returns where the first of them was placed.
+    int EmitArea(const std::shared_ptr<Area>& area, int keepWithNext = 0) {
         const auto sections = Sections(area);
+        std::optional<int> top;
         for (std::size_t i = 0; i < sections.size(); ++i) {
-            RenderedSection r = Render(*sections[i]);
+            RenderedSection r = Band(*sections[i]);
             if (r.height == 0 && r.items.empty()) {
                 continue;
             }
@@ -228,8 +317,12 @@ private:
                 FinishPage();
                 NewPage();
             }
+            if (!top) {
+                top = y_;
+            }
             Place(std::move(r));
         }
+        return top.value_or(y_);
     }
 
     // Puts a rendered section at the current position; items that would start below the
@@ -271,7 +364,122 @@ private:
                 deferred_.push_back({document_.pages.size() - 1, kept[index], kind});
             }
         }
+        if (r.table) {
+            if (tableTop_ < 0) {
+                tableTop_ = y_ + r.tableTop;
+            }
+            tableBottom_ = y_ + r.height;
+        }
         y_ += r.height;
+    }
+
+    static void Prepend(RenderedSection& r, page::PageItem item) {
+        r.items.insert(r.items.begin(), std::move(item));
+        for (auto& d : r.deferred) {
+            ++d.first;
+        }
+    }
+
+    static page::Line HLine(int x1, int x2, int y, int thickness, page::Colour colour) {
+        page::Line line;
+        line.x1 = x1;
+        line.x2 = x2;
+        line.y1 = line.y2 = y;
+        line.thickness = thickness;
+        line.colour = colour;
+        return line;
+    }
+
+    // A section rendered with its style's look: spacing, fills, grid and rules (coordinates
+    // relative to the band, as Render gives them).
+    RenderedSection Band(const Section& section) {
+        RenderedSection r = Render(section);
+        const auto area = section.GetArea();
+        const AreaKind kind = area ? area->AreaKind() : AreaKind::Details;
+        if (kind == AreaKind::PageFooter || kind == AreaKind::ReportHeader ||
+            (r.items.empty() && r.height == 0)) {
+            return r;
+        }
+        if (kind == AreaKind::GroupFooter) {
+            r.height += style_.spacing;
+        }
+        const page::Rect band{0, 0, contentWidth_, r.height};
+        // In the page header only the headings' line (its lowest line of objects) is a row of
+        // the table; the title and date stand above it.
+        int tableTop = 0;
+        if (kind == AreaKind::PageHeader) {
+            for (const auto& o : section.Objects()) {
+                tableTop = std::max(tableTop, std::min(o->Top(), r.height));
+            }
+        }
+        const page::Rect tableBand{0, tableTop, contentWidth_, r.height - tableTop};
+        if (style_.shading && kind == AreaKind::Details && recordNumber_ % 2 == 1) {
+            Prepend(r, page::Fill{band, style_.shadingColour});
+        }
+        if (style_.groupBand && kind == AreaKind::GroupHeader) {
+            Prepend(r, page::Fill{band, *style_.groupBand});
+        }
+        if (style_.dropShadow && kind != AreaKind::Details) {
+            Prepend(r, page::Fill{tableBand,
+                                  kind == AreaKind::GroupHeader || kind == AreaKind::GroupFooter
+                                      ? style_.groupHeadingFill
+                                      : style_.headingFill});
+        }
+        if (style_.grid) {
+            r.table = true;
+            r.tableTop = tableTop;
+            r.items.emplace_back(page::Box{tableBand, kGridThickness, style_.gridColour});
+            if (kind != AreaKind::GroupHeader) { // a group's name spans the row
+                for (const int x : columnEdges_) {
+                    page::Line line;
+                    line.x1 = line.x2 = x;
+                    line.y1 = tableTop;
+                    line.y2 = r.height;
+                    line.thickness = kGridThickness;
+                    line.colour = style_.gridColour;
+                    r.items.emplace_back(line);
+                }
+            }
+        }
+        if (style_.subtotalRules && kind == AreaKind::GroupFooter) {
+            for (const auto& o : section.Objects()) {
+                if (o->Kind() == ObjectKind::Field && o->field()->Kind() == FieldKind::Summary) {
+                    r.items.emplace_back(HLine(o->Left(), o->Left() + o->ObjectWidth(), o->Top(),
+                                               10, style_.groupRuleColour));
+                }
+            }
+        }
+        if (style_.groupRule && style_.groupBreak == GroupBreak::Leading &&
+            kind == AreaKind::GroupHeader) {
+            r.items.emplace_back(HLine(0, contentWidth_, r.height, 10, style_.groupRuleColour));
+        }
+        if (style_.groupRule && style_.groupBreak == GroupBreak::Trailing &&
+            kind == AreaKind::GroupFooter) {
+            r.items.emplace_back(HLine(0, contentWidth_, 0, 10, style_.groupRuleColour));
+        }
+        if (kind == AreaKind::ReportFooter) {
+            const bool totals =
+                std::any_of(section.Objects().begin(), section.Objects().end(), [](const auto& o) {
+                    return o->Kind() == ObjectKind::Field &&
+                           o->field()->Kind() == FieldKind::Summary;
+                });
+            // The rule sets grand totals off from the records above them.
+            if (style_.ruleOverReportFooter && totals) {
+                r.items.emplace_back(
+                    HLine(0, contentWidth_, 0, style_.ruleThickness, style_.ruleColour));
+                if (style_.doubleRules) {
+                    r.items.emplace_back(HLine(0, contentWidth_, -3 * style_.ruleThickness,
+                                               style_.ruleThickness, style_.ruleColour));
+                }
+            }
+            if (style_.footerFrame) {
+                r.items.emplace_back(
+                    page::Box{{-kFrameOutset, 0, contentWidth_ + 2 * kFrameOutset, r.height},
+                              style_.frameThickness,
+                              *style_.footerFrame});
+            }
+        }
+        return r;
     }
 
     RenderedSection Render(const Section& section) {
@@ -279,8 +487,23 @@ private:
         out.height = section.SectionHeight();
         const auto area = section.GetArea();
         const bool pageHeader = area && area->AreaKind() == AreaKind::PageHeader;
+        const bool groupLine = area && ((style_.groupBreak == GroupBreak::Trailing &&
+                                         area->AreaKind() == AreaKind::GroupFooter) ||
+                                        (style_.groupBreak == GroupBreak::Leading &&
+                                         area->AreaKind() == AreaKind::GroupHeader));
         for (const auto& object : section.Objects()) {
             page::Font font = pageHeader ? style_.heading : style_.body;
+            page::Colour colour = style_.text;
+            // The line that shows a group's name and totals is set like the name; grand
+            // totals are bold.
+            if (groupLine) {
+                font = style_.groupName;
+                if (style_.groupBand) {
+                    colour = style_.groupNameColour;
+                }
+            } else if (area && area->AreaKind() == AreaKind::ReportFooter) {
+                font.bold = true;
+            }
             std::string text;
             bool wrap = true;
             bool numeric = false;
@@ -291,6 +514,9 @@ private:
                 const auto def = object->field();
                 if (def->Kind() == FieldKind::Special && def->Name() == "ReportTitle") {
                     font = style_.title;
+                } else if (def->Kind() == FieldKind::GroupName) {
+                    font = style_.groupName;
+                    colour = style_.groupNameColour;
                 }
                 if (def->Kind() == FieldKind::Special &&
                     (def->Name() == "TotalPageCount" || def->Name() == "PageNofM")) {
@@ -328,7 +554,7 @@ private:
                            lines.size() > 1 ? lineHeight : object->ObjectHeight()};
                 run.text = lines[i];
                 run.font = font;
-                run.colour = style_.text;
+                run.colour = colour;
                 run.align = align;
                 if (deferred) {
                     out.deferred.emplace_back(out.items.size(), *deferred);
@@ -423,6 +649,11 @@ private:
     std::int64_t groupNumber_ = 0;
     std::map<const FieldDefinition*, SummaryAccumulator> running_;
     std::vector<Pending> deferred_;
+    int contentWidth_ = 0;
+    std::vector<int> columnEdges_;
+    std::vector<OpenGroup> openGroups_;
+    int tableTop_ = -1;
+    int tableBottom_ = -1;
 };
 
 } // namespace

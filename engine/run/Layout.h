@@ -10,7 +10,11 @@
 //   within their object (the object and its section grow to hold the lines); a number too
 //   wide for its object shows as #s.
 // - Text is measured with the engine's font-metric model (FontMetrics.h).
+// - The report's style decides fonts and colours and adds its rules, grid lines, fills, drop
+//   shadow and boxes around the sections' bands (LayoutStyle.h); none of them moves text within its
+//   section (a style's wider spacing adds room under bands).
 
+#include "engine/LayoutStyle.h"
 #include "engine/page/PageModel.h"
 #include "engine/run/Format.h"
 #include "engine/run/Runner.h"
@@ -36,20 +40,9 @@ struct LayoutSettings {
     std::string othersLabel = "Others";
 };
 
-// How a report style draws: fonts, colours and rules. One place for the ten styles to fill in.
-struct LayoutStyle {
-    page::Font body;
-    page::Font heading; // page header
-    page::Font title;   // the ReportTitle field
-    page::Colour text = page::kBlack;
-    bool ruleUnderPageHeader = true;
-    int ruleThickness = 20;
-    page::Colour ruleColour = page::kBlack;
-};
-
-// The look of style 0–9 (every style draws as "Standard" for now: plain, bold headings, a
-// rule under the page header).
-LayoutStyle StyleFor(int style);
+// How each style draws (LayoutStyle.h).
+using engine::LayoutStyle;
+using engine::StyleFor;
 
 // Lays the run out. Never throws for a run RunReport produced.
 page::Document LayOutReport(const RunResult& run, const LayoutSettings& settings = {});

@@ -175,6 +175,26 @@ void BuildSampleProducts(Report& r) {
     r.FindSection("PF")->PlaceFieldObject("PageNofM", 0, 0)->SetObjectWidth(2400);
 }
 
+// The monthly visits as the wizard leaves them (group summaries piled at the footer's left,
+// grand totals on the footer's top line, no group name), then arranged by a style.
+void BuildMonthlyStyled(Report& r, int style) {
+    TitleAndDate(r, "Visits by month");
+    int x = 0;
+    x = AddColumn(r, "{Visit.Day}", x, 960, "Day");
+    x = AddColumn(r, "{Visit.Minutes}", x, 960, "Minutes");
+    AddColumn(r, "{Visit.Guide}", x, 960, "Guide");
+    r.InsertGroup(0, r.LookupFieldDefinition("{Visit.Day}"), GroupCondition::EachMonth,
+                  GroupOrder::Ascending);
+    const auto gf = r.FindSection("GF1");
+    gf->PlaceSummaryObject("{Visit.Minutes}", SummaryOperation::Sum, 240, 0);
+    gf->PlaceSummaryObject("{Visit.Minutes}", SummaryOperation::Median, 480, 0);
+    gf->PlaceSummaryObject("{Visit.Guide}", SummaryOperation::Mode, 720, 0);
+    const auto rf = r.FindSection("RF");
+    rf->PlaceSummaryObject("{Visit.Minutes}", SummaryOperation::Sum, 0, 0);
+    rf->PlaceSummaryObject("{Visit.Guide}", SummaryOperation::DistinctCount, 240, 0);
+    r.ApplyLayoutStyle(style);
+}
+
 run::LayoutSettings European() {
     run::LayoutSettings s = test::FixedSettings();
     s.paper = run::PaperSize::A4;
@@ -194,6 +214,8 @@ std::vector<GoldenCase> Cases() {
         {"monthly-groups", BuildMonthly, European()},
         {"sample-top-countries", BuildSampleTopCountries},
         {"sample-products", BuildSampleProducts},
+        {"monthly-leading-break", [](Report& r) { BuildMonthlyStyled(r, 1); }},
+        {"monthly-executive-trailing-break", [](Report& r) { BuildMonthlyStyled(r, 6); }},
     };
 }
 
