@@ -3,10 +3,10 @@
 #include "dialog/frmWizard.h"
 #include "engine/Report.h"
 #include "platform/forms/Backend.h"
+#include "platform/shell/Shell.h"
 #include "resources/Resources.h"
 
 #include <cstdlib>
-#include <filesystem>
 
 namespace foliant::Wizard {
 
@@ -171,7 +171,7 @@ void RunPageEntry() {
         }
     }
     if (page == 7 && f.SaveText.Text().empty()) {
-        std::string path = std::filesystem::current_path().string() + "/";
+        std::string path = shell::JoinPath(shell::CurrentDirectory(), "");
         path += f.TitleText.Text().empty() ? LoadResString(275) : f.TitleText.Text() + ".rpt";
         f.SaveText.SetText(path);
     }
