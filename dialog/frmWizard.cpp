@@ -62,7 +62,21 @@ frmWizard::frmWizard() : Form("frmWizard") {
     cmdNext.Click = [this] { cmdNext_Click(); };
     cmdBack.Click = [this] { cmdBack_Click(); };
     cmdCancel.Click = [this] { cmdCancel_Click(); };
+    Add.Click = [this] { Add_Click(); };
+    AddAll.Click = [this] { AddAll_Click(); };
+    Remove.Click = [this] { Remove_Click(); };
+    RemoveAll.Click = [this] { RemoveAll_Click(); };
+    cmdReportFieldDown.Click = [this] { cmdReportFieldDown_Click(); };
+    CmdReportFieldUp.Click = [this] { CmdReportFieldUp_Click(); };
+    ReportFieldList1.Click = [this] { ReportFieldList1_Click(); };
+    DatabaseTreeView.Click = [this] { DatabaseTreeView_Click(); };
+    DatabaseTreeView.NodeClick = [this](forms::Node& node) { DatabaseTreeView_NodeClick(node); };
+    DatabaseTreeView.DblClick = [this] { DatabaseTreeView_DblClick(); };
+    AddGroup.Click = [this] { AddGroup_Click(); };
+    AddTotal.Click = [this] { AddTotal_Click(); };
+    AddSelect.Click = [this] { AddSelect_Click(); };
     StyleList.Click = [this] { StyleList_Click(); };
+    Browse.Click = [this] { Browse_Click(); };
 }
 
 void frmWizard::Form_Load() {

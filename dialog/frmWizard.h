@@ -36,10 +36,32 @@ public:
     void cmdNext_Click();
     void cmdBack_Click();
     void cmdCancel_Click();
-    // Page 6.
+    // Page 1, and the database tree that pages 1, 2, 3 and 5 pick fields from.
+    void Add_Click();
+    void AddAll_Click();
+    void Remove_Click();
+    void RemoveAll_Click();
+    void cmdReportFieldDown_Click();
+    void CmdReportFieldUp_Click();
+    void ReportFieldList1_Click();
+    void DatabaseTreeView_Click();
+    void DatabaseTreeView_NodeClick(forms::Node& node);
+    void DatabaseTreeView_DblClick();
+    // The add buttons of pages 2, 3 and 5, which a double click on a field node presses.
+    void AddGroup_Click();
+    void AddTotal_Click();
+    void AddSelect_Click();
+    // Pages 6 and 7.
     void StyleList_Click();
+    void Browse_Click();
 
 private:
+    // Moves the selected field of ReportFieldList1 by one place (-1 up, 1 down) with its
+    // FieldKind.
+    void MoveReportField(int by);
+    // Disables RemoveAll, Remove and both move buttons (the field list is empty).
+    void DisableFieldListButtons();
+
     template <typename T, typename... Args>
     T& Declare(std::string name, forms::Rect rect, std::string tag, Args&&... args) {
         return Form::Add<T>(std::move(name), rect, std::move(tag), std::forward<Args>(args)...);

@@ -177,4 +177,30 @@ TEST_F(ScriptCliTest, TypingAndSelectingActAsAPersonWould) {
     EXPECT_EQ(r.dumps[0]["form"]["default"], "FinishCmd");
 }
 
+TEST_F(ScriptCliTest, TheFieldListDumpsEachColumnWithItsFieldKind) {
+    const Outcome r = Run("click AddAll\n"
+                          "select ReportFieldList1 0\n"
+                          "click cmdReportFieldDown\n"
+                          "node DatabaseTreeView \"CustomerName\"\n"
+                          "click Add\n"
+                          "# a double click on a table adds nothing\n"
+                          "node DatabaseTreeView \"Orders\"\n"
+                          "dblclick DatabaseTreeView\n"
+                          "dump\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.dumps.size(), 1U);
+    const json list = Control(r.dumps[0], "ReportFieldList1");
+    ASSERT_GE(list["items"].size(), 4U);
+    ASSERT_EQ(list["items"].size(), list["itemData"].size());
+    // AddAll lists every field with kind 0; the one added after the selection has kind 1.
+    EXPECT_EQ(list["items"][0], "Customers.CustomerName");
+    EXPECT_EQ(list["items"][1], "Customers.CustomerID");
+    EXPECT_EQ(list["items"][2], "Customers.CustomerName");
+    EXPECT_EQ(list["itemData"][0], 0);
+    EXPECT_EQ(list["itemData"][1], 0);
+    EXPECT_EQ(list["itemData"][2], 1);
+    EXPECT_EQ(list["listIndex"], 2);
+    EXPECT_EQ(Control(r.dumps[0], "Add")["enabled"], false);
+}
+
 } // namespace

@@ -4,10 +4,16 @@
 #include "ui/qt/FormWindow.h"
 #include "ui/qt/QtBackend.h"
 
+#include "platform/shell/Shell.h"
+
+#include <QApplication>
 #include <QCoreApplication>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 namespace foliant::wizard::test {
 namespace {
@@ -54,6 +60,102 @@ TEST_F(WizardTest, RealWindowGoesNextAndBackAndEscCancels) {
     EXPECT_EQ(pages, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 6}));
     EXPECT_FALSE(Wizard::CurrentWizardForm()->Loaded());
     EXPECT_EQ(engine::DescribeReport(*report), before);
+}
+
+// The node of the database tree with that text under the named table.
+forms::Node* FieldNode(frmWizard& f, const std::string& table, const std::string& field) {
+    for (forms::Node* t : f.DatabaseTreeView.Nodes().Item(1).ChildNodes()) {
+        for (forms::Node* node : t->ChildNodes()) {
+            if (t->Text() == table && node->Text() == field) {
+                return node;
+            }
+        }
+    }
+    return nullptr;
+}
+
+QPoint CenterOf(QTreeWidget* tree, QTreeWidgetItem* item) {
+    tree->scrollToItem(item);
+    return tree->visualItemRect(item).center();
+}
+
+TEST_F(WizardTest, RealWindowBuildsTheColumnListPicksAStyleAndOffersThePath) {
+    auto qtBackend = std::make_shared<qt::QtBackend>();
+    forms::SetBackend(qtBackend);
+    const auto report = MakeReport();
+    bool acted = false;
+    // The steps, checked as they go; Esc then closes the window even when a step failed.
+    const auto steps = [&] {
+        frmWizard* form = Wizard::CurrentWizardForm();
+        ASSERT_NE(form, nullptr);
+        frmWizard& f = *form;
+        qt::FormWindow* window = qtBackend->WindowOf(f);
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        auto* tree = qobject_cast<QTreeWidget*>(window->WidgetFor("DatabaseTreeView"));
+        auto* list = qobject_cast<QListWidget*>(window->WidgetFor("ReportFieldList1"));
+        auto* add = qobject_cast<QPushButton*>(window->WidgetFor("Add"));
+        auto* down = qobject_cast<QPushButton*>(window->WidgetFor("cmdReportFieldDown"));
+        ASSERT_TRUE(tree && list && add && down);
+
+        // A click on Orders.Amount, then Add; a double click on Orders.Quantity.
+        QTreeWidgetItem* amount = window->ItemFor(*FieldNode(f, "Orders", "Amount"));
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, CenterOf(tree, amount));
+        QTest::mouseClick(add, Qt::LeftButton);
+        QTreeWidgetItem* quantity = window->ItemFor(*FieldNode(f, "Orders", "Quantity"));
+        // A person's double click: a click, then the second press that Qt reports as one.
+        const QPoint at = CenterOf(tree, quantity);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, at);
+        EXPECT_EQ(list->item(0)->text(), "Orders.Amount");
+        EXPECT_EQ(list->item(1)->text(), "Orders.Quantity");
+        EXPECT_FALSE(down->isEnabled());
+        // The first column moves down.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(0)).center());
+        ASSERT_TRUE(down->isEnabled());
+        QTest::mouseClick(down, Qt::LeftButton);
+        EXPECT_EQ(f.ReportFieldList1.List(0), "Orders.Quantity");
+        EXPECT_EQ(f.ReportFieldList1.List(1), "Orders.Amount");
+        EXPECT_EQ(f.ReportFieldList1.ItemData(1), 1);
+        EXPECT_EQ(list->item(0)->text(), "Orders.Quantity");
+
+        // Enter presses Next: without groups the way is 1, 2, 5, 6.
+        for (int i = 0; i < 3; ++i) {
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window,
+                            Qt::Key_Return);
+        }
+        ASSERT_EQ(Wizard::State().CurrentPage, 6);
+        auto* styles = qobject_cast<QListWidget*>(window->WidgetFor("StyleList"));
+        ASSERT_NE(styles, nullptr);
+        QTest::mouseClick(styles->viewport(), Qt::LeftButton, {},
+                          styles->visualItemRect(styles->item(9)).center());
+        EXPECT_EQ(f.StylePicture.Picture(), forms::Picture::Resource(112));
+        auto* title = qobject_cast<QLineEdit*>(window->WidgetFor("TitleText"));
+        ASSERT_NE(title, nullptr);
+        QTest::mouseClick(title, Qt::LeftButton);
+        QTest::keyClicks(title, "Sales");
+        EXPECT_EQ(f.TitleText.Text(), "Sales");
+        QTest::keyClick(title, Qt::Key_Return);
+        ASSERT_EQ(Wizard::State().CurrentPage, 7);
+        auto* save = qobject_cast<QLineEdit*>(window->WidgetFor("SaveText"));
+        ASSERT_NE(save, nullptr);
+        EXPECT_EQ(save->text().toStdString(),
+                  shell::JoinPath(shell::CurrentDirectory(), "Sales.rpt"));
+        acted = true;
+    };
+    QTimer::singleShot(0, [&] {
+        steps();
+        if (qt::FormWindow* window = qtBackend->WindowOf(*Wizard::CurrentWizardForm())) {
+            QTest::keyClick(window, Qt::Key_Escape);
+        }
+    });
+    component::VRStandardWizard wizard;
+    wizard.SetVellumReport(report);
+    wizard.DisplayReportWizard();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(acted);
 }
 
 } // namespace
