@@ -482,6 +482,29 @@ private:
         return r;
     }
 
+    // How far the object could reach to its left without touching another object of the
+    // section that shares its lines, or the page margin.
+    static int FreeRoomLeftOf(const Section& section, const ReportObject& object) {
+        constexpr int kGap = 120;
+        int edge = 0;
+        const int top = object.Top();
+        const int bottom = object.Top() + object.ObjectHeight();
+        for (const auto& other : section.Objects()) {
+            if (other.get() == &object) {
+                continue;
+            }
+            const int otherRight = other->Left() + other->ObjectWidth();
+            const bool sharesLines =
+                other->Top() < bottom && other->Top() + other->ObjectHeight() > top;
+            if (sharesLines && otherRight <= object.Left()) {
+                edge = std::max(edge, otherRight + kGap);
+            } else if (sharesLines && other->Left() < object.Left()) {
+                return 0; // already overlapping: nothing to borrow
+            }
+        }
+        return std::max(0, object.Left() - edge);
+    }
+
     RenderedSection Render(const Section& section) {
         RenderedSection out;
         out.height = section.SectionHeight();
@@ -532,9 +555,21 @@ private:
             if (align == HorizontalAlignment::Default) {
                 align = numeric ? HorizontalAlignment::Right : HorizontalAlignment::Left;
             }
-            const int width = object->ObjectWidth();
+            int left = object->Left();
+            int width = object->ObjectWidth();
             const int lineHeight = page::LineHeight(font);
             std::vector<std::string> lines;
+            if (!wrap && align == HorizontalAlignment::Right &&
+                page::TextWidth(text, font) > width) {
+                // A right-aligned number wider than its box (a grand total under its column,
+                // say) borrows the free room to its left before it gives up.
+                const int room = FreeRoomLeftOf(section, *object);
+                const int needed = page::TextWidth(text, font) - width;
+                if (needed <= room) {
+                    left -= needed;
+                    width += needed;
+                }
+            }
             if (wrap) {
                 lines = page::WrapText(text, width, font);
             } else if (page::TextWidth(text, font) > width) {
@@ -550,7 +585,7 @@ private:
                     : object->ObjectHeight();
             for (std::size_t i = 0; i < lines.size(); ++i) {
                 page::TextRun run;
-                run.box = {object->Left(), object->Top() + static_cast<int>(i) * lineHeight, width,
+                run.box = {left, object->Top() + static_cast<int>(i) * lineHeight, width,
                            lines.size() > 1 ? lineHeight : object->ObjectHeight()};
                 run.text = lines[i];
                 run.font = font;

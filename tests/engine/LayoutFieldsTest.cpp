@@ -137,5 +137,18 @@ TEST_F(LayoutFieldsTest, PageHeadersShowTheGroupTheyInterrupt) {
     EXPECT_EQ(heads, (std::vector<std::string>{"", "b", "c"}));
 }
 
+// A total wider than the column it stands under used to print as #s even with free room
+// beside it; it now reaches left into that room, and only shows #s when there is none.
+TEST_F(LayoutFieldsTest, NumberWiderThanItsBoxBorrowsFreeRoomToItsLeft) {
+    report->FindSection("D")->SetSectionHeight(0);
+    const auto rf = report->FindSection("RF");
+    const auto total = rf->PlaceSummaryObject("{T.V}", SummaryOperation::Sum, 3000, 0);
+    total->SetObjectWidth(60); // room for one digit; the sum has three
+    EXPECT_EQ(Lines(), "115\n");
+
+    rf->PlaceTextObject("Total:", 0, 0)->SetObjectWidth(2990); // ends right beside the number
+    EXPECT_EQ(Lines(), "Total: #\n");
+}
+
 } // namespace
 } // namespace foliant::engine
