@@ -539,7 +539,9 @@ private:
                     font = style_.title;
                 } else if (def->Kind() == FieldKind::GroupName) {
                     font = style_.groupName;
-                    colour = style_.groupNameColour;
+                    // A band style's name colour is chosen for its band: a name standing
+                    // anywhere else keeps the ordinary text colour, or it could vanish.
+                    colour = style_.groupBand && !groupLine ? style_.text : style_.groupNameColour;
                 }
                 if (def->Kind() == FieldKind::Special &&
                     (def->Name() == "TotalPageCount" || def->Name() == "PageNofM")) {

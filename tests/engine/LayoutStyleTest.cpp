@@ -531,5 +531,22 @@ TEST(LayoutStyleBreakTest, FramesAndShadowsCloseOnEveryPage) {
     }
 }
 
+// A report saved in one style and shown in a band style without being arranged again keeps
+// its group names where they were; there they must not take the band's white and vanish.
+TEST_F(LayoutStyleTest, GroupNameOutsideTheBandKeepsTheTextColour) {
+    BuildLikeTheWizard();
+    report->ApplyLayoutStyle(2);  // a trailing break: names go to the group footer
+    report->RecordLayoutStyle(9); // a band style whose band is the group header
+    const auto doc = run::RenderReport(*report, test::FixedRun(), test::FixedSettings());
+    int names = 0;
+    for (const auto& run : ItemsOf<page::TextRun>(doc)) {
+        if (run.text == "East" || run.text == "West") {
+            ++names;
+            EXPECT_NE(run.colour, (page::Colour{0xff, 0xff, 0xff})) << run.text;
+        }
+    }
+    EXPECT_GT(names, 0);
+}
+
 } // namespace
 } // namespace foliant::engine
