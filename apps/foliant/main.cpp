@@ -69,6 +69,9 @@ int main(int argc, char** argv) {
         "demo", "Make a report over the sample database, save it and print its structure");
     demo->add_option("--db", database, "the database (default: the sample database)");
     demo->add_option("--out", out, "the report file to write (default: foliant-demo.rpt)");
+    int demoStyle = 0;
+    demo->add_option("--style", demoStyle, "the layout style, 0 to 9 (default: 0, Standard)")
+        ->check(CLI::Range(0, 9));
 
 #ifdef FOLIANT_SAMPLE_DB
     std::string newDatabase = FOLIANT_SAMPLE_DB;
@@ -204,6 +207,7 @@ int main(int argc, char** argv) {
         }
         if (*demo) {
             const auto report = foliant::app::BuildDemoReport(database);
+            report->ApplyLayoutStyle(demoStyle);
             report->SaveToFile(out, 0);
             // Print what was saved, read back from the file.
             const auto saved = foliant::engine::LoadReportFromFile(out);
