@@ -4,17 +4,14 @@
 #include "platform/automation/foliant_automation.h"
 #include "platform/shell/Shell.h"
 #include "platform/winreg/WinReg.h"
+#include "tests/foliant/RunFoliant.h"
 #include "tests/winreg/TempRegistry.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,21 +19,10 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace wr = foliant::winreg;
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) {
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return q + "'";
-}
-
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using foliant::cli_test::Outcome;
+using foliant::cli_test::Quote;
+using foliant::cli_test::RunCaptured;
+using foliant::cli_test::Slurp;
 
 // The REG_SZ default value of HKEY_CLASSES_ROOT\path, or nothing.
 std::optional<std::string> ClassesText(const std::string& path) {
@@ -72,23 +58,8 @@ void SetClassesText(const std::string& path, const std::string& value) {
 
 class RegisterCli : public ::testing::Test {
 protected:
-    struct Outcome {
-        int status = -1;
-        std::string out;
-        std::string err;
-    };
-
     Outcome Foliant(const std::string& args) {
-        const fs::path dir = registry.Folder();
-        const std::string command = Quote(FOLIANT_EXE) + " " + args + " >" +
-                                    Quote((dir / "out.txt").string()) + " 2>" +
-                                    Quote((dir / "err.txt").string());
-        Outcome r;
-        const int raw = std::system(command.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = Slurp(dir / "out.txt");
-        r.err = Slurp(dir / "err.txt");
-        return r;
+        return RunCaptured(Quote(FOLIANT_EXE) + " " + args, registry.Folder());
     }
 
     // A report file for the shell to find a program for.
