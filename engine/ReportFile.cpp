@@ -2,6 +2,7 @@
 
 #include "engine/AtomicFile.h"
 #include "engine/EngineError.h"
+#include "engine/LayoutStyle.h"
 
 #include <nlohmann/json.hpp>
 
@@ -24,19 +25,6 @@ namespace fs = std::filesystem;
 constexpr const char* kFormat = "foliant-report";
 constexpr int kVersion = 1;
 constexpr std::uintmax_t kMaxFileSize = 64u * 1024u * 1024u;
-
-const char* const kStyleNames[] = {
-    "Standard",
-    "Leading Break",
-    "Trailing Break",
-    "Table",
-    "Drop Table",
-    "Executive, Leading Break",
-    "Executive, Trailing Break",
-    "Shading",
-    "Red/Blue Border",
-    "Maroon/Teal Box",
-};
 
 fs::path AbsoluteNormal(const std::string& path) {
     std::error_code ec;
@@ -711,7 +699,7 @@ std::string DescribeReport(const Report& report) {
     doc["kind"] = static_cast<int>(report.GetReportKind());
     doc["title"] = report.GetTitleText();
     doc["style"] = report.GetLayoutStyle();
-    doc["styleName"] = kStyleNames[report.GetLayoutStyle()];
+    doc["styleName"] = StyleFor(report.GetLayoutStyle()).name;
     doc["selectionFormula"] = report.GetSelectionFormulaText();
 
     const auto ds = report.GetDataSource();
