@@ -5,6 +5,7 @@
 #include "platform/shell/Shell.h"
 #include "platform/winreg/WinReg.h"
 #include "tests/foliant/RunFoliant.h"
+#include "tests/winreg/ClassesText.h"
 #include "tests/winreg/TempRegistry.h"
 
 #include <gtest/gtest.h>
@@ -23,38 +24,8 @@ using foliant::cli_test::Outcome;
 using foliant::cli_test::Quote;
 using foliant::cli_test::RunCaptured;
 using foliant::cli_test::Slurp;
-
-// The REG_SZ default value of HKEY_CLASSES_ROOT\path, or nothing.
-std::optional<std::string> ClassesText(const std::string& path) {
-    wr::HKEY key = 0;
-    if (wr::RegOpenKeyExA(wr::HKEY_CLASSES_ROOT, path.c_str(), 0, wr::KEY_QUERY_VALUE, &key) !=
-        wr::ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    char data[1024] = {};
-    wr::DWORD size = sizeof data - 1;
-    wr::DWORD type = 0;
-    const auto rc =
-        wr::RegQueryValueExA(key, "", nullptr, &type, reinterpret_cast<wr::BYTE*>(data), &size);
-    wr::RegCloseKey(key);
-    if (rc != wr::ERROR_SUCCESS || type != wr::REG_SZ) {
-        return std::nullopt;
-    }
-    return std::string(data);
-}
-
-void SetClassesText(const std::string& path, const std::string& value) {
-    wr::HKEY key = 0;
-    ASSERT_EQ(wr::RegCreateKeyExA(wr::HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr,
-                                  wr::REG_OPTION_NON_VOLATILE, wr::KEY_WRITE, nullptr, &key,
-                                  nullptr),
-              wr::ERROR_SUCCESS);
-    ASSERT_EQ(wr::RegSetValueExA(key, "", 0, wr::REG_SZ,
-                                 reinterpret_cast<const wr::BYTE*>(value.c_str()),
-                                 static_cast<wr::DWORD>(value.size() + 1)),
-              wr::ERROR_SUCCESS);
-    wr::RegCloseKey(key);
-}
+using foliant::testing::ClassesText;
+using foliant::testing::SetClassesText;
 
 class RegisterCli : public ::testing::Test {
 protected:
