@@ -18,24 +18,15 @@ using foliant::cli_test::Quote;
 using foliant::cli_test::RunCaptured;
 using foliant::cli_test::Slurp;
 
-class CliTest : public ::testing::Test {
+class CliTest : public foliant::cli_test::FolderTest {
 protected:
-    void SetUp() override {
-        dir = foliant::cli_test::MakeTempFolder("foliant-cli");
-        ASSERT_FALSE(dir.empty());
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
+    CliTest() : FolderTest("foliant-cli") {}
 
     // Runs foliant with the arguments in the test's folder.
     Outcome Foliant(const std::string& args) {
         return RunCaptured("cd " + Quote(dir.string()) + " && " + Quote(FOLIANT_EXE) + " " + args,
                            dir);
     }
-
-    fs::path dir;
 };
 
 TEST_F(CliTest, DemoSavesAReportThatInspectPrints) {

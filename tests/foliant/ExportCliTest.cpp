@@ -26,18 +26,15 @@ std::size_t Count(const std::string& text, const std::string& what) {
     return n;
 }
 
-class ExportCli : public ::testing::Test {
+class ExportCli : public foliant::cli_test::FolderTest {
 protected:
+    ExportCli() : FolderTest("foliant-export") {}
+
     void SetUp() override {
-        dir = foliant::cli_test::MakeTempFolder("foliant-export");
-        ASSERT_FALSE(dir.empty());
+        ASSERT_NO_FATAL_FAILURE(FolderTest::SetUp());
         fs::copy_file(FOLIANT_SAMPLE_DB, dir / "sample.db");
         const Outcome demo = Foliant("demo --db sample.db --out sales.rpt");
         ASSERT_EQ(demo.status, 0) << demo.err;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
     }
 
     // Runs foliant in the test's folder with `env` before it (variables to set or unset).
@@ -46,8 +43,6 @@ protected:
                                Quote(FOLIANT_EXE) + " " + args,
                            dir);
     }
-
-    fs::path dir;
 };
 
 TEST_F(ExportCli, EveryFormatHoldsTheSamePages) {

@@ -1,6 +1,8 @@
 #pragma once
 // Running the built host program from the command-line tests, as a user would from a shell.
 
+#include <gtest/gtest.h>
+
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -8,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 
 namespace foliant::cli_test {
 
@@ -51,14 +54,27 @@ inline Outcome RunCaptured(const std::string& command, const std::filesystem::pa
     return r;
 }
 
-// A new empty folder in the temporary directory, its name starting with `stem` (empty when it
-// cannot be made).
-inline std::filesystem::path MakeTempFolder(const std::string& stem) {
-    std::string pattern = (std::filesystem::temp_directory_path() / (stem + "-XXXXXX")).string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        return {};
+// A test with a new empty folder of its own, `dir`, removed with everything in it afterwards.
+class FolderTest : public ::testing::Test {
+protected:
+    // `stem` starts the folder's name.
+    explicit FolderTest(std::string stem) : stem_(std::move(stem)) {}
+
+    void SetUp() override {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / (stem_ + "-XXXXXX")).string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
     }
-    return pattern;
-}
+    void TearDown() override {
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
+
+    std::filesystem::path dir;
+
+private:
+    std::string stem_;
+};
 
 } // namespace foliant::cli_test

@@ -22,16 +22,9 @@ struct Outcome {
     std::string err;
 };
 
-class ScriptCliTest : public ::testing::Test {
+class ScriptCliTest : public foliant::cli_test::FolderTest {
 protected:
-    void SetUp() override {
-        dir = foliant::cli_test::MakeTempFolder("foliant-script");
-        ASSERT_FALSE(dir.empty());
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
+    ScriptCliTest() : FolderTest("foliant-script") {}
 
     Outcome Run(const std::string& script, const std::string& options = {}) {
         std::ofstream(dir / "script.txt") << script;
@@ -56,8 +49,6 @@ protected:
         }
         return {};
     }
-
-    fs::path dir;
 };
 
 TEST_F(ScriptCliTest, ClicksMoveThroughThePagesAndDumpShowsPageControlsAndState) {
