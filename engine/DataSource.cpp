@@ -1,6 +1,7 @@
 #include "engine/DataSource.h"
 
 #include "engine/EngineError.h"
+#include "engine/SqliteHandles.h"
 
 #include <sqlite3.h>
 
@@ -13,17 +14,6 @@ namespace foliant::engine {
 
 namespace {
 
-// Owns an SQLite connection and statement for the schema walk.
-struct Connection {
-    sqlite3* db = nullptr;
-    ~Connection() { sqlite3_close(db); }
-};
-
-struct Statement {
-    sqlite3_stmt* stmt = nullptr;
-    ~Statement() { sqlite3_finalize(stmt); }
-};
-
 std::string ColumnText(sqlite3_stmt* stmt, int column) {
     const unsigned char* text = sqlite3_column_text(stmt, column);
     return text ? reinterpret_cast<const char*>(text) : std::string();
@@ -33,8 +23,8 @@ class SchemaReader {
 public:
     SchemaReader(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}
 
-    Statement Prepare(const char* sql) {
-        Statement s;
+    SqliteStatement Prepare(const char* sql) {
+        SqliteStatement s;
         if (sqlite3_prepare_v2(db_, sql, -1, &s.stmt, nullptr) != SQLITE_OK) {
             Fail();
         }
@@ -42,7 +32,7 @@ public:
     }
 
     // Runs the statement to its end, calling row for each row.
-    template <typename F> void Each(Statement& s, F&& row) {
+    template <typename F> void Each(SqliteStatement& s, F&& row) {
         for (;;) {
             const int rc = sqlite3_step(s.stmt);
             if (rc == SQLITE_ROW) {
@@ -99,7 +89,7 @@ std::shared_ptr<DataSource> DataSource::OpenSqlite(const std::string& path) {
         throw EngineError("Cannot open the database " + shown + ": it is a folder, not a file.");
     }
 
-    Connection conn;
+    SqliteConnection conn;
     if (sqlite3_open_v2(shown.c_str(), &conn.db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
         const std::string why = conn.db ? sqlite3_errmsg(conn.db) : "out of memory";
         throw EngineError("Cannot open the database " + shown + ": " + why + ".");
@@ -109,7 +99,7 @@ std::shared_ptr<DataSource> DataSource::OpenSqlite(const std::string& path) {
     std::shared_ptr<DataSource> ds(new DataSource);
     ds->path_ = shown;
 
-    Statement tables =
+    SqliteStatement tables =
         reader.Prepare("SELECT name, type FROM sqlite_schema WHERE type IN ('table', 'view') "
                        "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY rowid");
     reader.Each(tables, [&](sqlite3_stmt* row) {
@@ -117,7 +107,7 @@ std::shared_ptr<DataSource> DataSource::OpenSqlite(const std::string& path) {
             std::make_shared<Table>(ColumnText(row, 0), ColumnText(row, 1) == "view"));
     });
 
-    Statement columns = reader.Prepare("SELECT name, type, pk FROM pragma_table_info(?1)");
+    SqliteStatement columns = reader.Prepare("SELECT name, type, pk FROM pragma_table_info(?1)");
     std::map<std::string, std::vector<std::pair<int, std::string>>> primaryKeys;
     for (const auto& table : ds->tables_) {
         sqlite3_reset(columns.stmt);
@@ -133,8 +123,8 @@ std::shared_ptr<DataSource> DataSource::OpenSqlite(const std::string& path) {
 
     // Foreign keys: one link per constraint (id), its columns in key order (seq). A key
     // without target columns refers to the parent's primary key.
-    Statement keys = reader.Prepare("SELECT id, seq, \"table\", \"from\", \"to\" FROM "
-                                    "pragma_foreign_key_list(?1) ORDER BY id, seq");
+    SqliteStatement keys = reader.Prepare("SELECT id, seq, \"table\", \"from\", \"to\" FROM "
+                                          "pragma_foreign_key_list(?1) ORDER BY id, seq");
     for (const auto& table : ds->tables_) {
         if (table->IsView()) {
             continue;

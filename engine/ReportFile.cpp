@@ -2,6 +2,7 @@
 
 #include "engine/AtomicFile.h"
 #include "engine/EngineError.h"
+#include "engine/LayoutStyle.h"
 
 #include <nlohmann/json.hpp>
 
@@ -24,19 +25,6 @@ namespace fs = std::filesystem;
 constexpr const char* kFormat = "foliant-report";
 constexpr int kVersion = 1;
 constexpr std::uintmax_t kMaxFileSize = 64u * 1024u * 1024u;
-
-const char* const kStyleNames[] = {
-    "Standard",
-    "Leading Break",
-    "Trailing Break",
-    "Table",
-    "Drop Table",
-    "Executive, Leading Break",
-    "Executive, Trailing Break",
-    "Shading",
-    "Red/Blue Border",
-    "Maroon/Teal Box",
-};
 
 fs::path AbsoluteNormal(const std::string& path) {
     std::error_code ec;
@@ -257,6 +245,16 @@ template <typename F> auto Apply(const std::string& where, F&& f) {
     }
 }
 
+// Reads each entry of the report's list under `key`; `read` gets the entry and its name in
+// messages ("formula 2").
+template <typename F>
+void ForEachEntry(const Json& doc, const char* key, const char* what, F&& read) {
+    const Json& list = Array(doc, key, "the report");
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        read(list[i], std::string(what) + " " + std::to_string(i + 1));
+    }
+}
+
 std::shared_ptr<Report> ReadReport(const Json& doc, const std::string& path) {
     if (!doc.is_object()) {
         Bad("the file is not a Foliant report (it holds JSON, but not a report object)");
@@ -293,38 +291,30 @@ std::shared_ptr<Report> ReadReport(const Json& doc, const std::string& path) {
     const auto style = Integer(doc, "style", "the report", 0, 9);
     report->RecordLayoutStyle(static_cast<int>(style));
     // Definitions.
-    const Json& formulas = Array(doc, "formulas", "the report");
-    for (std::size_t i = 0; i < formulas.size(); ++i) {
-        const std::string w = "formula " + std::to_string(i + 1);
-        const auto name = Text(formulas[i], "name", w);
-        const auto text = Text(formulas[i], "text", w);
-        const auto type = ReadValueType(formulas[i], w);
+    ForEachEntry(doc, "formulas", "formula", [&](const Json& f, const std::string& w) {
+        const auto name = Text(f, "name", w);
+        const auto text = Text(f, "text", w);
+        const auto type = ReadValueType(f, w);
         Apply(w, [&] { return report->AddFormulaField(name, text, type); });
-    }
-    const Json& parameters = Array(doc, "parameters", "the report");
-    for (std::size_t i = 0; i < parameters.size(); ++i) {
-        const std::string w = "parameter " + std::to_string(i + 1);
-        const auto name = Text(parameters[i], "name", w);
-        const auto type = ReadValueType(parameters[i], w);
-        const auto prompt = Text(parameters[i], "prompt", w);
+    });
+    ForEachEntry(doc, "parameters", "parameter", [&](const Json& p, const std::string& w) {
+        const auto name = Text(p, "name", w);
+        const auto type = ReadValueType(p, w);
+        const auto prompt = Text(p, "prompt", w);
         Apply(w, [&] { return report->AddParameterField(name, type, prompt); });
-    }
-    const Json& expressions = Array(doc, "sqlExpressions", "the report");
-    for (std::size_t i = 0; i < expressions.size(); ++i) {
-        const std::string w = "SQL expression " + std::to_string(i + 1);
-        const auto name = Text(expressions[i], "name", w);
-        const auto text = Text(expressions[i], "expression", w);
-        const auto type = ReadValueType(expressions[i], w);
+    });
+    ForEachEntry(doc, "sqlExpressions", "SQL expression", [&](const Json& e, const std::string& w) {
+        const auto name = Text(e, "name", w);
+        const auto text = Text(e, "expression", w);
+        const auto type = ReadValueType(e, w);
         Apply(w, [&] { return report->AddSqlExpressionField(name, text, type); });
-    }
-    const Json& totals = Array(doc, "runningTotals", "the report");
-    for (std::size_t i = 0; i < totals.size(); ++i) {
-        const std::string w = "running total " + std::to_string(i + 1);
-        const auto name = Text(totals[i], "name", w);
-        const auto field = Text(totals[i], "field", w);
-        const auto op = static_cast<SummaryOperation>(Integer(totals[i], "operation", w, 0, 18));
+    });
+    ForEachEntry(doc, "runningTotals", "running total", [&](const Json& t, const std::string& w) {
+        const auto name = Text(t, "name", w);
+        const auto field = Text(t, "field", w);
+        const auto op = static_cast<SummaryOperation>(Integer(t, "operation", w, 0, 18));
         Apply(w, [&] { return report->AddRunningTotalField(name, field, op); });
-    }
+    });
 
     // The selection formula is checked against the report's fields, so it comes after them.
     const std::string formula = Text(doc, "selectionFormula", "the report");
@@ -352,10 +342,7 @@ std::shared_ptr<Report> ReadReport(const Json& doc, const std::string& path) {
     }
 
     // Summaries, in list order.
-    const Json& summaries = Array(doc, "summaries", "the report");
-    for (std::size_t i = 0; i < summaries.size(); ++i) {
-        const std::string w = "summary " + std::to_string(i + 1);
-        const auto& s = summaries[i];
+    ForEachEntry(doc, "summaries", "summary", [&](const Json& s, const std::string& w) {
         const auto fieldName = Text(s, "field", w);
         const auto op = static_cast<SummaryOperation>(Integer(s, "operation", w, 0, 18));
         const auto areaName = Text(s, "area", w);
@@ -383,7 +370,7 @@ std::shared_ptr<Report> ReadReport(const Json& doc, const std::string& path) {
             }
             return 0;
         });
-    }
+    });
     const auto summaryAt = [&](const Json& v, const std::string& w) {
         if (!v.is_number_integer()) {
             Bad(w + " does not refer to a summary by its number");
@@ -396,11 +383,9 @@ std::shared_ptr<Report> ReadReport(const Json& doc, const std::string& path) {
         return report->Summaries()[static_cast<std::size_t>(n - 1)];
     };
 
-    const Json& sorts = Array(doc, "summarySorts", "the report");
-    for (std::size_t i = 0; i < sorts.size(); ++i) {
-        const std::string w = "summary sort " + std::to_string(i + 1);
-        const auto summary = summaryAt(Member(sorts[i], "summary", w), w);
-        const auto direction = Integer(sorts[i], "direction", w, 0, 1);
+    ForEachEntry(doc, "summarySorts", "summary sort", [&](const Json& sort, const std::string& w) {
+        const auto summary = summaryAt(Member(sort, "summary", w), w);
+        const auto direction = Integer(sort, "direction", w, 0, 1);
         const auto before = report->SummarySorts().size();
         Apply(w, [&] {
             report->AddSummarySort(summary, static_cast<int>(direction));
@@ -409,7 +394,7 @@ std::shared_ptr<Report> ReadReport(const Json& doc, const std::string& path) {
         if (report->SummarySorts().size() == before) {
             Bad(w + " repeats an earlier summary sort");
         }
-    }
+    });
     for (std::size_t i = 0; i < groups.size(); ++i) {
         const std::string w = "group " + std::to_string(i + 1);
         const auto header = report->GroupHeader(static_cast<int>(i + 1));
@@ -714,7 +699,7 @@ std::string DescribeReport(const Report& report) {
     doc["kind"] = static_cast<int>(report.GetReportKind());
     doc["title"] = report.GetTitleText();
     doc["style"] = report.GetLayoutStyle();
-    doc["styleName"] = kStyleNames[report.GetLayoutStyle()];
+    doc["styleName"] = StyleFor(report.GetLayoutStyle()).name;
     doc["selectionFormula"] = report.GetSelectionFormulaText();
 
     const auto ds = report.GetDataSource();

@@ -283,19 +283,6 @@ private:
     int current_ = 0;
 };
 
-// Puts the previous backend back however the run ends.
-class BackendScope {
-public:
-    explicit BackendScope(std::shared_ptr<forms::Backend> backend)
-        : previous_(forms::SetBackend(std::move(backend))) {}
-    ~BackendScope() { forms::SetBackend(previous_); }
-    BackendScope(const BackendScope&) = delete;
-    BackendScope& operator=(const BackendScope&) = delete;
-
-private:
-    std::shared_ptr<forms::Backend> previous_;
-};
-
 } // namespace
 
 std::vector<ScriptLine> ParseScript(const std::string& text) {
@@ -330,7 +317,7 @@ std::vector<ScriptLine> LoadScript(const std::string& path) {
 void RunScripted(const std::vector<ScriptLine>& script, std::ostream& out,
                  const std::function<void()>& run) {
     auto backend = std::make_shared<forms::HeadlessBackend>();
-    BackendScope scope(backend);
+    forms::BackendScope scope(backend);
     Runner runner(script, *backend, out);
     backend->SetDriver([&runner](Form& form) { runner.RunWhileOpen(&form); });
     try {

@@ -17,19 +17,6 @@ bool Set(const char* name) {
     return value != nullptr && *value != '\0';
 }
 
-// Puts the previous backend back however the run ends.
-class BackendScope {
-public:
-    explicit BackendScope(std::shared_ptr<forms::Backend> backend)
-        : previous_(forms::SetBackend(std::move(backend))) {}
-    ~BackendScope() { forms::SetBackend(previous_); }
-    BackendScope(const BackendScope&) = delete;
-    BackendScope& operator=(const BackendScope&) = delete;
-
-private:
-    std::shared_ptr<forms::Backend> previous_;
-};
-
 } // namespace
 
 bool HaveDisplay() {
@@ -39,7 +26,7 @@ bool HaveDisplay() {
 void RunWizardWindow(const std::shared_ptr<engine::Report>& report, int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Foliant"));
-    BackendScope scope(std::make_shared<qt::QtBackend>());
+    forms::BackendScope scope(std::make_shared<qt::QtBackend>());
     component::VRStandardWizard wizard;
     wizard.SetVellumReport(report);
     wizard.DisplayReportWizard();

@@ -13,6 +13,7 @@
 #include "apps/foliant/Export.h"
 #include "apps/foliant/Preview.h"
 #include "apps/foliant/Registration.h"
+#include "apps/foliant/ReportSettings.h"
 #include "script/Script.h"
 #ifdef FOLIANT_WITH_GUI
 #include "apps/foliant/WizardWindow.h"
@@ -22,34 +23,13 @@
 
 #include <CLI/CLI.hpp>
 
-#include <cctype>
 #include <exception>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
 
-namespace {
-
-// "Cannot read report x: …." becomes "foliant: cannot read report x: …".
-int Fail(const std::string& description) {
-    std::string line = description;
-    if (!line.empty() && line.back() == '.') {
-        line.pop_back();
-    }
-    if (!line.empty()) {
-        line[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(line[0])));
-    }
-    for (char& c : line) {
-        if (c == '\n' || c == '\r') {
-            c = ' ';
-        }
-    }
-    std::cerr << "foliant: " << line << "\n";
-    return 1;
-}
-
-} // namespace
+using foliant::app::FailWith;
 
 int main(int argc, char** argv) {
     CLI::App app{"Foliant: reports over SQLite databases", "foliant"};
@@ -159,7 +139,7 @@ int main(int argc, char** argv) {
             }
             foliant::app::UnregisterReportFiles();
             if (!failure.empty()) {
-                return Fail(failure);
+                return FailWith(failure);
             }
             std::cout << "Removed the registration of the component and of the .rpt file type.\n";
             return 0;
@@ -174,19 +154,20 @@ int main(int argc, char** argv) {
             const auto report = *create ? foliant::engine::Report::CreateOverDatabase(newDatabase)
                                         : foliant::engine::LoadReportFromFile(editPath);
             if (!foliant::app::HaveDisplay()) {
-                return Fail("Cannot open the wizard window: there is no display (DISPLAY is not "
-                            "set).");
+                return FailWith(
+                    "Cannot open the wizard window: there is no display (DISPLAY is not "
+                    "set).");
             }
             foliant::app::RunWizardWindow(report, argc, argv);
             return 0;
 #else
-            return Fail("This foliant was built without windows; the wizard cannot be shown.");
+            return FailWith("This foliant was built without windows; the wizard cannot be shown.");
 #endif
         }
         if (*script) {
             std::ifstream in(scriptPath, std::ios::binary);
             if (!in) {
-                return Fail("Cannot read the script " + scriptPath + ".");
+                return FailWith("Cannot read the script " + scriptPath + ".");
             }
             std::ostringstream text;
             text << in.rdbuf();
@@ -216,9 +197,9 @@ int main(int argc, char** argv) {
             return 0;
         }
     } catch (const foliant::engine::EngineError& e) {
-        return Fail(e.Description());
+        return FailWith(e.Description());
     } catch (const std::exception& e) {
-        return Fail(e.what());
+        return FailWith(e.what());
     }
     return 1;
 }

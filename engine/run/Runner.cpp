@@ -1,6 +1,7 @@
 #include "engine/run/Runner.h"
 
 #include "engine/EngineError.h"
+#include "engine/SqliteHandles.h"
 #include "engine/run/Selection.h"
 #include "engine/run/Values.h"
 
@@ -13,16 +14,6 @@
 namespace foliant::engine::run {
 
 namespace {
-
-struct Connection {
-    sqlite3* db = nullptr;
-    ~Connection() { sqlite3_close(db); }
-};
-
-struct Statement {
-    sqlite3_stmt* stmt = nullptr;
-    ~Statement() { sqlite3_finalize(stmt); }
-};
 
 Value ColumnValue(sqlite3_stmt* stmt, int column) {
     switch (sqlite3_column_type(stmt, column)) {
@@ -263,7 +254,7 @@ RunResult RunReport(const Report& report, const RunOptions& options) {
 
     // The query: the used columns, the part of the selection SQL can do, the groups' order
     // as far as SQL gives the same order (a group in original order ends it).
-    Connection conn;
+    SqliteConnection conn;
     const std::string& path = source->Path();
     if (sqlite3_open_v2(path.c_str(), &conn.db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
         throw EngineError("Cannot open the database " + path + ": " +
@@ -295,7 +286,7 @@ RunResult RunReport(const Report& report, const RunOptions& options) {
     }
     result.storedFields = needs.stored;
 
-    Statement stmt;
+    SqliteStatement stmt;
     if (sqlite3_prepare_v2(conn.db, result.query.sql.c_str(), -1, &stmt.stmt, nullptr) !=
         SQLITE_OK) {
         // A table without rowids: the stored order is left to SQLite.

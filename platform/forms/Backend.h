@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace foliant::forms {
 
@@ -84,6 +85,20 @@ public:
 Backend& CurrentBackend();
 // Installs a backend for this thread and returns the previous one (may be null).
 std::shared_ptr<Backend> SetBackend(std::shared_ptr<Backend> backend);
+
+// Installs a backend for as long as it lives and puts the previous one back however the scope
+// ends.
+class BackendScope {
+public:
+    explicit BackendScope(std::shared_ptr<Backend> backend)
+        : previous_(SetBackend(std::move(backend))) {}
+    ~BackendScope() { SetBackend(previous_); }
+    BackendScope(const BackendScope&) = delete;
+    BackendScope& operator=(const BackendScope&) = delete;
+
+private:
+    std::shared_ptr<Backend> previous_;
+};
 
 // Shows a message box through the current backend: flags = buttons + icon + default button.
 int MsgBox(const std::string& text, int flags = vbOKOnly, const std::string& title = {});

@@ -129,6 +129,41 @@ LONG SplitPath(const char* subKey, std::vector<std::string_view>& parts) {
     }
 }
 
+// A handle and a key path below it, as the path functions take them.
+struct PathTarget {
+    Target target;
+    std::vector<std::string_view> parts;
+};
+
+// Resolves the handle and splits the path; fails as the path functions do for a bad handle or
+// a bad path, the handle first.
+LONG ResolvePath(HKEY handle, const char* subKey, PathTarget& out) {
+    auto target = Resolve(handle);
+    if (!target) {
+        return ERROR_INVALID_HANDLE;
+    }
+    out.target = *target;
+    return SplitPath(subKey, out.parts);
+}
+
+// The existing key at the end of the path, or nothing when a part of it does not exist.
+std::optional<KeyId> FindPath(Transaction& tx, const PathTarget& path) {
+    KeyId key = KeyOf(tx, path.target);
+    for (auto part : path.parts) {
+        auto child = tx.FindChild(key, part);
+        if (!child) {
+            return std::nullopt;
+        }
+        key = *child;
+    }
+    return key;
+}
+
+// A new handle on a key found or made below a target, bound to the target's store.
+HKEY AddHandle(const Target& target, KeyId key, REGSAM samDesired) {
+    return TheHandles().Add(OpenKey{target.open.root, target.open.file, key, Rights(samDesired)});
+}
+
 std::string_view NameOf(const char* name) {
     return name ? std::string_view(name) : std::string_view();
 }
@@ -172,32 +207,23 @@ LONG RegOpenKeyExA(HKEY hKey, const char* lpSubKey, DWORD /*ulOptions*/, REGSAM 
         return ERROR_INVALID_PARAMETER;
     }
     *phkResult = 0;
-    auto target = Resolve(hKey);
-    if (!target) {
-        return ERROR_INVALID_HANDLE;
-    }
-    std::vector<std::string_view> parts;
-    if (LONG rc = SplitPath(lpSubKey, parts); rc != ERROR_SUCCESS) {
+    PathTarget path;
+    if (LONG rc = ResolvePath(hKey, lpSubKey, path); rc != ERROR_SUCCESS) {
         return rc;
     }
     KeyId found = 0;
-    LONG rc = detail::Transact(target->open.file, Mode::Read, [&](Transaction& tx) {
-        KeyId key = KeyOf(tx, *target);
-        for (auto part : parts) {
-            auto child = tx.FindChild(key, part);
-            if (!child) {
-                return ERROR_FILE_NOT_FOUND;
-            }
-            key = *child;
+    LONG rc = detail::Transact(path.target.open.file, Mode::Read, [&](Transaction& tx) {
+        const auto key = FindPath(tx, path);
+        if (!key) {
+            return ERROR_FILE_NOT_FOUND;
         }
-        found = key;
+        found = *key;
         return ERROR_SUCCESS;
     });
     if (rc != ERROR_SUCCESS) {
         return rc;
     }
-    *phkResult =
-        TheHandles().Add(OpenKey{target->open.root, target->open.file, found, Rights(samDesired)});
+    *phkResult = AddHandle(path.target, found, samDesired);
     return ERROR_SUCCESS;
 }
 
@@ -208,26 +234,22 @@ LONG RegCreateKeyExA(HKEY hKey, const char* lpSubKey, DWORD /*Reserved*/, const 
         return ERROR_INVALID_PARAMETER;
     }
     *phkResult = 0;
-    auto target = Resolve(hKey);
-    if (!target) {
-        return ERROR_INVALID_HANDLE;
-    }
-    std::vector<std::string_view> parts;
-    if (LONG rc = SplitPath(lpSubKey, parts); rc != ERROR_SUCCESS) {
+    PathTarget path;
+    if (LONG rc = ResolvePath(hKey, lpSubKey, path); rc != ERROR_SUCCESS) {
         return rc;
     }
     KeyId found = 0;
     DWORD disposition = REG_OPENED_EXISTING_KEY;
-    LONG rc = detail::Transact(target->open.file, Mode::Write, [&](Transaction& tx) {
+    LONG rc = detail::Transact(path.target.open.file, Mode::Write, [&](Transaction& tx) {
         disposition = REG_OPENED_EXISTING_KEY;
-        KeyId key = KeyOf(tx, *target);
-        for (auto part : parts) {
+        KeyId key = KeyOf(tx, path.target);
+        for (auto part : path.parts) {
             if (auto child = tx.FindChild(key, part)) {
                 key = *child;
                 continue;
             }
             if (disposition == REG_OPENED_EXISTING_KEY &&
-                NeedRight(*target, KEY_CREATE_SUB_KEY) != ERROR_SUCCESS) {
+                NeedRight(path.target, KEY_CREATE_SUB_KEY) != ERROR_SUCCESS) {
                 return ERROR_ACCESS_DENIED;
             }
             key = tx.AddChild(key, part, NameOf(lpClass));
@@ -239,8 +261,7 @@ LONG RegCreateKeyExA(HKEY hKey, const char* lpSubKey, DWORD /*Reserved*/, const 
     if (rc != ERROR_SUCCESS) {
         return rc;
     }
-    *phkResult =
-        TheHandles().Add(OpenKey{target->open.root, target->open.file, found, Rights(samDesired)});
+    *phkResult = AddHandle(path.target, found, samDesired);
     if (lpdwDisposition) {
         *lpdwDisposition = disposition;
     }
@@ -302,53 +323,37 @@ LONG RegDeleteKeyA(HKEY hKey, const char* lpSubKey) {
     if (!lpSubKey) {
         return ERROR_INVALID_PARAMETER;
     }
-    auto target = Resolve(hKey);
-    if (!target) {
-        return ERROR_INVALID_HANDLE;
-    }
-    std::vector<std::string_view> parts;
-    if (LONG rc = SplitPath(lpSubKey, parts); rc != ERROR_SUCCESS) {
+    PathTarget path;
+    if (LONG rc = ResolvePath(hKey, lpSubKey, path); rc != ERROR_SUCCESS) {
         return rc;
     }
-    if (parts.empty() && target->isRoot) {
+    if (path.parts.empty() && path.target.isRoot) {
         return ERROR_ACCESS_DENIED;
     }
-    return detail::Transact(target->open.file, Mode::Write, [&](Transaction& tx) {
-        KeyId key = KeyOf(tx, *target);
-        for (auto part : parts) {
-            auto child = tx.FindChild(key, part);
-            if (!child) {
-                return ERROR_FILE_NOT_FOUND;
-            }
-            key = *child;
+    return detail::Transact(path.target.open.file, Mode::Write, [&](Transaction& tx) {
+        const auto key = FindPath(tx, path);
+        if (!key) {
+            return ERROR_FILE_NOT_FOUND;
         }
-        if (tx.HasChildren(key)) {
+        if (tx.HasChildren(*key)) {
             return ERROR_ACCESS_DENIED;
         }
-        tx.RemoveKey(key);
+        tx.RemoveKey(*key);
         return ERROR_SUCCESS;
     });
 }
 
 LONG RegDeleteTreeA(HKEY hKey, const char* lpSubKey) {
-    auto target = Resolve(hKey);
-    if (!target) {
-        return ERROR_INVALID_HANDLE;
-    }
-    std::vector<std::string_view> parts;
-    if (LONG rc = SplitPath(lpSubKey, parts); rc != ERROR_SUCCESS) {
+    PathTarget path;
+    if (LONG rc = ResolvePath(hKey, lpSubKey, path); rc != ERROR_SUCCESS) {
         return rc;
     }
-    return detail::Transact(target->open.file, Mode::Write, [&](Transaction& tx) {
-        KeyId key = KeyOf(tx, *target);
-        for (auto part : parts) {
-            auto child = tx.FindChild(key, part);
-            if (!child) {
-                return ERROR_FILE_NOT_FOUND;
-            }
-            key = *child;
+    return detail::Transact(path.target.open.file, Mode::Write, [&](Transaction& tx) {
+        const auto key = FindPath(tx, path);
+        if (!key) {
+            return ERROR_FILE_NOT_FOUND;
         }
-        tx.RemoveTree(key, parts.empty());
+        tx.RemoveTree(*key, path.parts.empty());
         return ERROR_SUCCESS;
     });
 }

@@ -1,6 +1,7 @@
 #include "platform/automation/Server.h"
 
 #include "platform/winreg/WinReg.h"
+#include "tests/winreg/ClassesText.h"
 #include "tests/winreg/TempRegistry.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 
 using namespace foliant::automation;
 namespace wr = foliant::winreg;
+using foliant::testing::ClassesText;
 
 namespace {
 
@@ -42,24 +44,6 @@ const ServerModule& Tools() {
          {CLSID_Other, "Failing", "Tools.Failing", IID_NULL, "",
           []() -> std::shared_ptr<Dispatchable> { throw std::runtime_error("no"); }}});
     return module;
-}
-
-std::optional<std::string> Text(const std::string& key, const char* name = "") {
-    wr::HKEY h = 0;
-    if (wr::RegOpenKeyExA(wr::HKEY_CLASSES_ROOT, key.c_str(), 0, wr::KEY_READ, &h) !=
-        wr::ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    char data[1024] = {};
-    wr::DWORD size = sizeof data - 1;
-    wr::DWORD type = 0;
-    const auto rc =
-        wr::RegQueryValueExA(h, name, nullptr, &type, reinterpret_cast<wr::BYTE*>(data), &size);
-    wr::RegCloseKey(h);
-    if (rc != wr::ERROR_SUCCESS || type != wr::REG_SZ) {
-        return std::nullopt;
-    }
-    return std::string(data);
 }
 
 bool KeyExists(const std::string& key) {
@@ -143,19 +127,20 @@ TEST(Registration, RegisterWritesClassProgIdInterfaceAndTypeLibraryAndUnregister
               std::filesystem::read_symlink("/proc/self/exe")); // the program holds the module
 
     const std::string clsid = "CLSID\\{A1B2C3D4-E5F6-4789-9ABC-DEF012345678}";
-    EXPECT_EQ(Text(clsid), "Tools.Hammer");
-    EXPECT_EQ(Text(clsid + "\\InprocServer32"), path);
-    EXPECT_EQ(Text(clsid + "\\InprocServer32", "ThreadingModel"), "Apartment");
-    EXPECT_EQ(Text(clsid + "\\ProgID"), "Tools.Hammer");
-    EXPECT_EQ(Text(clsid + "\\TypeLib"), "{5B7E1A20-3C4D-4E5F-8A9B-0C1D2E3F4A5B}");
-    EXPECT_EQ(Text(clsid + "\\VERSION"), "1.2");
+    EXPECT_EQ(ClassesText(clsid), "Tools.Hammer");
+    EXPECT_EQ(ClassesText(clsid + "\\InprocServer32"), path);
+    EXPECT_EQ(ClassesText(clsid + "\\InprocServer32", "ThreadingModel"), "Apartment");
+    EXPECT_EQ(ClassesText(clsid + "\\ProgID"), "Tools.Hammer");
+    EXPECT_EQ(ClassesText(clsid + "\\TypeLib"), "{5B7E1A20-3C4D-4E5F-8A9B-0C1D2E3F4A5B}");
+    EXPECT_EQ(ClassesText(clsid + "\\VERSION"), "1.2");
     EXPECT_TRUE(KeyExists(clsid + "\\Programmable"));
-    EXPECT_EQ(Text("tools.hammer\\CLSID"), "{A1B2C3D4-E5F6-4789-9ABC-DEF012345678}");
-    EXPECT_EQ(Text("Interface\\{0F1E2D3C-4B5A-4697-8877-665544332211}"), "_Hammer");
-    EXPECT_EQ(Text("Interface\\{0F1E2D3C-4B5A-4697-8877-665544332211}\\TypeLib", "Version"), "1.2");
+    EXPECT_EQ(ClassesText("tools.hammer\\CLSID"), "{A1B2C3D4-E5F6-4789-9ABC-DEF012345678}");
+    EXPECT_EQ(ClassesText("Interface\\{0F1E2D3C-4B5A-4697-8877-665544332211}"), "_Hammer");
+    EXPECT_EQ(ClassesText("Interface\\{0F1E2D3C-4B5A-4697-8877-665544332211}\\TypeLib", "Version"),
+              "1.2");
     const std::string lib = "TypeLib\\{5B7E1A20-3C4D-4E5F-8A9B-0C1D2E3F4A5B}\\1.2";
-    EXPECT_EQ(Text(lib), "Tool library");
-    EXPECT_EQ(Text(lib + (sizeof(void*) == 8 ? "\\0\\linux64" : "\\0\\linux32")), path);
+    EXPECT_EQ(ClassesText(lib), "Tool library");
+    EXPECT_EQ(ClassesText(lib + (sizeof(void*) == 8 ? "\\0\\linux64" : "\\0\\linux32")), path);
 
     // The platform's lookups see it.
     CLSID found{};
@@ -195,7 +180,7 @@ TEST(Registration, UnregisterLeavesAProgIdThatAnotherClassTookOver) {
     wr::RegCloseKey(key);
 
     EXPECT_EQ(Tools().UnregisterServer(), S_OK);
-    EXPECT_EQ(Text("Tools.Hammer\\CLSID"), other);
+    EXPECT_EQ(ClassesText("Tools.Hammer\\CLSID"), other);
     EXPECT_FALSE(KeyExists("CLSID\\{A1B2C3D4-E5F6-4789-9ABC-DEF012345678}"));
 }
 

@@ -6,12 +6,10 @@
 namespace foliant::engine {
 namespace {
 
-class GroupTest : public ::testing::Test {
+using test::ErrorOf;
+
+class GroupTest : public test::ShopReportTest {
 protected:
-    void SetUp() override {
-        report =
-            Report::CreateOverDatabase(test::MakeDatabase(dir.File("shop.db"), test::kShopSql));
-    }
     std::shared_ptr<FieldDefinition> Field(const std::string& braced) {
         auto def = report->LookupFieldDefinition(braced);
         EXPECT_TRUE(def) << braced;
@@ -30,17 +28,6 @@ protected:
     std::shared_ptr<Section> SectionNamed(const std::string& name) {
         return report->GetSectionList()->ItemAt(name);
     }
-    std::string ErrorOf(const std::function<void()>& f) {
-        try {
-            f();
-        } catch (const EngineError& e) {
-            return e.Description();
-        }
-        return "(no error)";
-    }
-
-    test::TempDir dir;
-    std::shared_ptr<Report> report;
 };
 
 TEST_F(GroupTest, InsertingGroupsNestsThemAndRenumbers) {

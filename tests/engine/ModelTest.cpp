@@ -6,28 +6,13 @@
 namespace foliant::engine {
 namespace {
 
-using test::TempDir;
+using test::ErrorOf;
 
-class ModelTest : public ::testing::Test {
+class ModelTest : public test::ShopReportTest {
 protected:
-    void SetUp() override {
-        report =
-            Report::CreateOverDatabase(test::MakeDatabase(dir.File("shop.db"), test::kShopSql));
-    }
     std::shared_ptr<Section> SectionNamed(const std::string& name) {
         return report->GetSectionList()->ItemAt(name);
     }
-    std::string ErrorOf(const std::function<void()>& f) {
-        try {
-            f();
-        } catch (const EngineError& e) {
-            return e.Description();
-        }
-        return "(no error)";
-    }
-
-    TempDir dir;
-    std::shared_ptr<Report> report;
 };
 
 TEST_F(ModelTest, NewReportHasFiveAreasWithOneSectionEachInPrintOrder) {

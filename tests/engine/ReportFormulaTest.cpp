@@ -7,24 +7,9 @@
 namespace foliant::engine {
 namespace {
 
-class ReportFormulaTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        report =
-            Report::CreateOverDatabase(test::MakeDatabase(dir.File("shop.db"), test::kShopSql));
-    }
-    std::string ErrorOf(const std::function<void()>& f) {
-        try {
-            f();
-        } catch (const EngineError& e) {
-            return e.Description();
-        }
-        return "(no error)";
-    }
+using test::ErrorOf;
 
-    test::TempDir dir;
-    std::shared_ptr<Report> report;
-};
+class ReportFormulaTest : public test::ShopReportTest {};
 
 TEST_F(ReportFormulaTest, RejectedSelectionFormulaKeepsThePreviousOneAndSaysWhere) {
     report->SetSelectionFormulaText("{Orders.Amount} > 100");

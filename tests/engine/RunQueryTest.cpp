@@ -10,6 +10,8 @@
 namespace foliant::engine {
 namespace {
 
+using test::ErrorOf;
+
 const char* kChain = R"sql(
 CREATE TABLE Customers (CustomerID INTEGER PRIMARY KEY, Name TEXT, Country TEXT, Notes MEMO);
 CREATE TABLE Orders (OrderID INTEGER PRIMARY KEY,
@@ -31,14 +33,6 @@ protected:
     void SetUp() override {
         db = test::MakeDatabase(dir.File("q.db"), kChain);
         report = Report::CreateOverDatabase(db);
-    }
-    std::string ErrorOf(const std::function<void()>& f) {
-        try {
-            f();
-        } catch (const EngineError& e) {
-            return e.Description();
-        }
-        return "(no error)";
     }
     test::TempDir dir;
     std::string db;

@@ -1,6 +1,9 @@
 #pragma once
 
-// Fresh folders and SQLite databases for each test.
+// Fresh folders and SQLite databases for each test, and a report over a small shop.
+
+#include "engine/EngineError.h"
+#include "engine/Report.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -8,6 +11,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -60,6 +65,27 @@ CREATE TABLE Orders (Id INTEGER PRIMARY KEY, CustomerId INT REFERENCES Customer(
 INSERT INTO Customer VALUES (1, 'Ann', 'France', '2020-01-02', 1, NULL, 'n');
 INSERT INTO Orders VALUES (1, 1, 10.5, 2, '2021-03-04', '10:00:00', '2021-03-05 12:00:00', 0.5);
 )sql";
+
+// The description of the engine error f throws, or "(no error)".
+inline std::string ErrorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const EngineError& e) {
+        return e.Description();
+    }
+    return "(no error)";
+}
+
+// A report over a fresh copy of the shop database.
+class ShopReportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        report = Report::CreateOverDatabase(MakeDatabase(dir.File("shop.db"), kShopSql));
+    }
+
+    TempDir dir;
+    std::shared_ptr<Report> report;
+};
 
 inline std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -1,67 +1,32 @@
 // Runs the built host program as a user would and checks its output and exit status.
-#include <gtest/gtest.h>
+#include "tests/foliant/RunFoliant.h"
 
-#include <sys/wait.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
 
 namespace fs = std::filesystem;
+using foliant::cli_test::Outcome;
+using foliant::cli_test::Quote;
+using foliant::cli_test::RunCaptured;
+using foliant::cli_test::Slurp;
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) {
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return q + "'";
-}
-
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-class CliTest : public ::testing::Test {
+class CliTest : public foliant::cli_test::FolderTest {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "foliant-cli-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
+    CliTest() : FolderTest("foliant-cli") {}
 
     // Runs foliant with the arguments in the test's folder.
     Outcome Foliant(const std::string& args) {
-        const std::string command = "cd " + Quote(dir.string()) + " && " + Quote(FOLIANT_EXE) +
-                                    " " + args + " >out.txt 2>err.txt";
-        Outcome r;
-        const int raw = std::system(command.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = Slurp(dir / "out.txt");
-        r.err = Slurp(dir / "err.txt");
-        return r;
+        return RunCaptured("cd " + Quote(dir.string()) + " && " + Quote(FOLIANT_EXE) + " " + args,
+                           dir);
     }
-
-    fs::path dir;
 };
 
 TEST_F(CliTest, DemoSavesAReportThatInspectPrints) {

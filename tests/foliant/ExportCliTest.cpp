@@ -1,41 +1,22 @@
 // foliant export and foliant preview, run as a user would over a report made by foliant demo.
-#include <gtest/gtest.h>
+#include "tests/foliant/RunFoliant.h"
 
-#include <sys/wait.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) {
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return q + "'";
-}
-
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using foliant::cli_test::Outcome;
+using foliant::cli_test::Quote;
+using foliant::cli_test::RunCaptured;
+using foliant::cli_test::Slurp;
 
 std::size_t Count(const std::string& text, const std::string& what) {
     std::size_t n = 0;
@@ -45,34 +26,23 @@ std::size_t Count(const std::string& text, const std::string& what) {
     return n;
 }
 
-class ExportCli : public ::testing::Test {
+class ExportCli : public foliant::cli_test::FolderTest {
 protected:
+    ExportCli() : FolderTest("foliant-export") {}
+
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "foliant-export-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
+        ASSERT_NO_FATAL_FAILURE(FolderTest::SetUp());
         fs::copy_file(FOLIANT_SAMPLE_DB, dir / "sample.db");
         const Outcome demo = Foliant("demo --db sample.db --out sales.rpt");
         ASSERT_EQ(demo.status, 0) << demo.err;
     }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
 
     // Runs foliant in the test's folder with `env` before it (variables to set or unset).
     Outcome Foliant(const std::string& args, const std::string& env = "LANG=en_US.UTF-8") {
-        const std::string command = "cd " + Quote(dir.string()) + " && env " + env + " " +
-                                    Quote(FOLIANT_EXE) + " " + args + " >out.txt 2>err.txt";
-        Outcome r;
-        const int raw = std::system(command.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = Slurp(dir / "out.txt");
-        r.err = Slurp(dir / "err.txt");
-        return r;
+        return RunCaptured("cd " + Quote(dir.string()) + " && env " + env + " " +
+                               Quote(FOLIANT_EXE) + " " + args,
+                           dir);
     }
-
-    fs::path dir;
 };
 
 TEST_F(ExportCli, EveryFormatHoldsTheSamePages) {

@@ -4,17 +4,15 @@
 #include "platform/automation/foliant_automation.h"
 #include "platform/shell/Shell.h"
 #include "platform/winreg/WinReg.h"
+#include "tests/foliant/RunFoliant.h"
+#include "tests/winreg/ClassesText.h"
 #include "tests/winreg/TempRegistry.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,73 +20,17 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace wr = foliant::winreg;
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) {
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return q + "'";
-}
-
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// The REG_SZ default value of HKEY_CLASSES_ROOT\path, or nothing.
-std::optional<std::string> ClassesText(const std::string& path) {
-    wr::HKEY key = 0;
-    if (wr::RegOpenKeyExA(wr::HKEY_CLASSES_ROOT, path.c_str(), 0, wr::KEY_QUERY_VALUE, &key) !=
-        wr::ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    char data[1024] = {};
-    wr::DWORD size = sizeof data - 1;
-    wr::DWORD type = 0;
-    const auto rc =
-        wr::RegQueryValueExA(key, "", nullptr, &type, reinterpret_cast<wr::BYTE*>(data), &size);
-    wr::RegCloseKey(key);
-    if (rc != wr::ERROR_SUCCESS || type != wr::REG_SZ) {
-        return std::nullopt;
-    }
-    return std::string(data);
-}
-
-void SetClassesText(const std::string& path, const std::string& value) {
-    wr::HKEY key = 0;
-    ASSERT_EQ(wr::RegCreateKeyExA(wr::HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr,
-                                  wr::REG_OPTION_NON_VOLATILE, wr::KEY_WRITE, nullptr, &key,
-                                  nullptr),
-              wr::ERROR_SUCCESS);
-    ASSERT_EQ(wr::RegSetValueExA(key, "", 0, wr::REG_SZ,
-                                 reinterpret_cast<const wr::BYTE*>(value.c_str()),
-                                 static_cast<wr::DWORD>(value.size() + 1)),
-              wr::ERROR_SUCCESS);
-    wr::RegCloseKey(key);
-}
+using foliant::cli_test::Outcome;
+using foliant::cli_test::Quote;
+using foliant::cli_test::RunCaptured;
+using foliant::cli_test::Slurp;
+using foliant::testing::ClassesText;
+using foliant::testing::SetClassesText;
 
 class RegisterCli : public ::testing::Test {
 protected:
-    struct Outcome {
-        int status = -1;
-        std::string out;
-        std::string err;
-    };
-
     Outcome Foliant(const std::string& args) {
-        const fs::path dir = registry.Folder();
-        const std::string command = Quote(FOLIANT_EXE) + " " + args + " >" +
-                                    Quote((dir / "out.txt").string()) + " 2>" +
-                                    Quote((dir / "err.txt").string());
-        Outcome r;
-        const int raw = std::system(command.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = Slurp(dir / "out.txt");
-        r.err = Slurp(dir / "err.txt");
-        return r;
+        return RunCaptured(Quote(FOLIANT_EXE) + " " + args, registry.Folder());
     }
 
     // A report file for the shell to find a program for.

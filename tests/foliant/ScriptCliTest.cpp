@@ -1,19 +1,19 @@
 // foliant script: the wizard driven headless by a script, as a user runs it.
+#include "tests/foliant/RunFoliant.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
+using foliant::cli_test::Quote;
 using nlohmann::json;
 
 struct Outcome {
@@ -22,41 +22,21 @@ struct Outcome {
     std::string err;
 };
 
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) {
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return q + "'";
-}
-
-class ScriptCliTest : public ::testing::Test {
+class ScriptCliTest : public foliant::cli_test::FolderTest {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "foliant-script-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
+    ScriptCliTest() : FolderTest("foliant-script") {}
 
     Outcome Run(const std::string& script, const std::string& options = {}) {
         std::ofstream(dir / "script.txt") << script;
         const std::string command = "cd " + Quote(dir.string()) + " && " + Quote(FOLIANT_EXE) +
                                     " " + options + " script script.txt >out.txt 2>err.txt";
         Outcome r;
-        const int raw = std::system(command.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.status = foliant::cli_test::RunShell(command);
         std::ifstream out(dir / "out.txt");
         for (std::string line; std::getline(out, line);) {
             r.dumps.push_back(json::parse(line));
         }
-        std::ifstream err(dir / "err.txt");
-        std::ostringstream text;
-        text << err.rdbuf();
-        r.err = text.str();
+        r.err = foliant::cli_test::Slurp(dir / "err.txt");
         return r;
     }
 
@@ -69,8 +49,6 @@ protected:
         }
         return {};
     }
-
-    fs::path dir;
 };
 
 TEST_F(ScriptCliTest, ClicksMoveThroughThePagesAndDumpShowsPageControlsAndState) {

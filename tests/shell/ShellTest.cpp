@@ -1,6 +1,7 @@
 #include "platform/shell/Shell.h"
 #include "platform/winreg/WinReg.h"
 #include "tests/shell/TestSupport.h"
+#include "tests/winreg/ClassesText.h"
 #include "tests/winreg/TempRegistry.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 using namespace foliant::shell;
 using foliant::testing::ReadFile;
 using foliant::testing::ScopedEnv;
+using foliant::testing::SetClassesText;
 using foliant::testing::TempFolder;
 using foliant::testing::WaitForFile;
 using foliant::testing::WriteFile;
@@ -23,19 +25,6 @@ using foliant::testing::WriteScript;
 namespace reg = foliant::winreg;
 
 namespace {
-
-void SetClassesText(const std::string& key, const std::string& text,
-                    reg::DWORD type = reg::REG_SZ) {
-    reg::HKEY handle = 0;
-    ASSERT_EQ(reg::RegCreateKeyExA(reg::HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0,
-                                   reg::KEY_ALL_ACCESS, nullptr, &handle, nullptr),
-              reg::ERROR_SUCCESS);
-    ASSERT_EQ(reg::RegSetValueExA(handle, "", 0, type,
-                                  reinterpret_cast<const reg::BYTE*>(text.c_str()),
-                                  static_cast<reg::DWORD>(text.size() + 1)),
-              reg::ERROR_SUCCESS);
-    reg::RegCloseKey(handle);
-}
 
 // True when this process has no child left, ended or running.
 bool NoChildLeft() {
