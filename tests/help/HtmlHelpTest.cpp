@@ -13,6 +13,7 @@ using namespace foliant::help;
 using foliant::shell::IsWindow;
 using foliant::shell::SendMessageA;
 using foliant::shell::WM_CLOSE;
+using foliant::testing::NoChildLeft;
 using foliant::testing::ReadFile;
 using foliant::testing::ScopedEnv;
 using foliant::testing::TempFolder;
@@ -22,11 +23,6 @@ using foliant::testing::WriteScript;
 namespace reg = foliant::winreg;
 
 namespace {
-
-bool NoChildLeft() {
-    int status = 0;
-    return ::waitpid(-1, &status, WNOHANG) == -1 && errno == ECHILD;
-}
 
 void SetText(reg::HKEY root, const std::string& key, const char* name, const std::string& text) {
     reg::HKEY handle = 0;

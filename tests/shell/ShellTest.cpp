@@ -15,6 +15,7 @@
 #include <vector>
 
 using namespace foliant::shell;
+using foliant::testing::NoChildLeft;
 using foliant::testing::ReadFile;
 using foliant::testing::ScopedEnv;
 using foliant::testing::SetClassesText;
@@ -25,12 +26,6 @@ using foliant::testing::WriteScript;
 namespace reg = foliant::winreg;
 
 namespace {
-
-// True when this process has no child left, ended or running.
-bool NoChildLeft() {
-    int status = 0;
-    return ::waitpid(-1, &status, WNOHANG) == -1 && errno == ECHILD;
-}
 
 std::string Find(const std::string& file, const char* directory = "") {
     char result[kFindExecutableBuffer];

@@ -6,8 +6,10 @@
 #include "platform/shell/Shell.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -105,6 +107,13 @@ inline bool WaitForFile(const std::string& path) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return false;
+}
+
+// True when this process has no child left, ended or running: a started program was
+// detached or reaped, never left as a zombie.
+inline bool NoChildLeft() {
+    int status = 0;
+    return ::waitpid(-1, &status, WNOHANG) == -1 && errno == ECHILD;
 }
 
 } // namespace foliant::testing
