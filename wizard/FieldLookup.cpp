@@ -8,7 +8,7 @@ std::shared_ptr<engine::FieldDefinition> FindFieldDefinition(const std::string& 
     return FindFieldDefinition(RequireReport(), name);
 }
 
-std::shared_ptr<engine::FieldDefinition> FindFieldDefinition(engine::Report& report,
+std::shared_ptr<engine::FieldDefinition> FindFieldDefinition(const engine::Report& report,
                                                              const std::string& name) {
     const std::string braced = "{" + name + "}";
     for (const auto& table : report.GetDataSource()->GetTableList()->All()) {
@@ -18,7 +18,7 @@ std::shared_ptr<engine::FieldDefinition> FindFieldDefinition(engine::Report& rep
             }
         }
     }
-    for (const auto& formula : report.GetFormulaList()->All()) {
+    for (const auto& formula : report.Formulas()) {
         if (formula->BracedName() == braced) {
             return formula;
         }

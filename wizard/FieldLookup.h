@@ -15,7 +15,7 @@ namespace foliant::Wizard {
 // The field definition of report whose braced name is "{" + name + "}", compared exactly and
 // case-sensitively: first among the data source's table fields (tables and fields in order),
 // then among the report's formulas. Null when neither has it.
-std::shared_ptr<engine::FieldDefinition> FindFieldDefinition(engine::Report& report,
+std::shared_ptr<engine::FieldDefinition> FindFieldDefinition(const engine::Report& report,
                                                              const std::string& name);
 // The same in CurrentReport. Throws AutomationError 91 when no report has been assigned.
 std::shared_ptr<engine::FieldDefinition> FindFieldDefinition(const std::string& name);
