@@ -21,7 +21,9 @@ struct SitemapEntry {
 // could be read of it.
 std::vector<SitemapEntry> ParseSitemap(std::string_view text);
 
-// Every entry of a tree, depth first, in order.
+// Every entry of a tree, depth first, in order. The pointers point into entries, which must
+// outlive them (so a temporary tree is refused).
 std::vector<const SitemapEntry*> Flatten(const std::vector<SitemapEntry>& entries);
+std::vector<const SitemapEntry*> Flatten(std::vector<SitemapEntry>&& entries) = delete;
 
 } // namespace foliant::help

@@ -86,9 +86,10 @@ TEST_P(HelpFile, HasEveryTopicAndContentsEntryOfEnglishTranslated) {
     const ChmArchive english(HelpFilePath("en"));
     const ChmArchive chm(HelpFilePath(GetParam()));
     EXPECT_EQ(Topics(chm), Topics(english));
-    const auto contents = Flatten(ParseSitemap(chm.Read(chm.ContentsFile()).value_or("")));
-    const auto englishContents =
-        Flatten(ParseSitemap(english.Read(english.ContentsFile()).value_or("")));
+    const auto tree = ParseSitemap(chm.Read(chm.ContentsFile()).value_or(""));
+    const auto englishTree = ParseSitemap(english.Read(english.ContentsFile()).value_or(""));
+    const auto contents = Flatten(tree);
+    const auto englishContents = Flatten(englishTree);
     ASSERT_EQ(contents.size(), englishContents.size());
     for (std::size_t i = 0; i < contents.size(); ++i) {
         EXPECT_EQ(contents[i]->local, englishContents[i]->local) << "entry " << i;
