@@ -1,7 +1,7 @@
 // Page 1: fields to display, and the database tree's handlers that every field-picking page
 // shares.
 #include "dialog/frmWizard.h"
-#include "engine/Types.h"
+#include "engine/core/Types.h"
 #include "wizard/WizardState.h"
 
 namespace foliant::Wizard {

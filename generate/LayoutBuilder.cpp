@@ -1,6 +1,6 @@
 #include "generate/LayoutBuilder.h"
 
-#include "engine/EngineError.h"
+#include "engine/core/EngineError.h"
 #include "wizard/FieldLookup.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 // builder adds the braces. Every member has a default, so a choice can be written with only
 // the members that matter ({"Orders.Amount"}).
 
-#include "engine/Types.h"
+#include "engine/core/Types.h"
 
 #include <cstdint>
 #include <string>

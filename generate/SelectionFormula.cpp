@@ -1,6 +1,6 @@
 #include "generate/SelectionFormula.h"
 
-#include "engine/Types.h"
+#include "engine/core/Types.h"
 #include "platform/locale/DateTimeText.h"
 #include "platform/locale/Locale.h"
 #include "resources/Resources.h"
