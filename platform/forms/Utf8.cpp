@@ -90,4 +90,34 @@ std::size_t Offset(std::string_view text, int index) {
     return i;
 }
 
+std::size_t Next(std::string_view text, std::size_t offset) {
+    if (offset >= text.size()) {
+        return text.size();
+    }
+    const std::size_t length = SequenceLength(text, offset);
+    return offset + (length == 0 ? 1 : length);
+}
+
+std::size_t Previous(std::string_view text, std::size_t offset) {
+    // A character longer than one byte is a whole sequence ending at `offset`; there is at most
+    // one, since its lead byte is never a continuation byte of another.
+    for (std::size_t length = 4; length >= 2; --length) {
+        if (offset >= length && SequenceLength(text, offset - length) == length) {
+            return offset - length;
+        }
+    }
+    return offset == 0 ? 0 : offset - 1;
+}
+
+bool IsWellFormed(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = SequenceLength(text, i);
+        if (length == 0) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
 } // namespace foliant::forms::utf8
