@@ -74,8 +74,10 @@ void TextEditor::ReplaceSelection(const std::string& text) {
         selTo_ = selFrom_;
         return;
     }
-    wellFormed_ = utf8::IsWellFormed(text_);
+    // Bytes may have joined into other characters: count again. A caret that the joining left
+    // past the end goes on being placed by counting.
     length_ = utf8::Length(text_);
+    wellFormed_ = utf8::IsWellFormed(text_) && selStart_ <= length_;
     Locate();
 }
 
@@ -135,9 +137,10 @@ void TextEditor::UserSetSelection(int start, int length) {
 
 void TextEditor::UserType(const std::string& text) {
     BeginUserAction("type into");
-    for (char32_t ch : utf8::Decode(text)) {
+    const std::string typed = text; // the handlers may change what `text` refers to
+    for (std::size_t next = 0; next < typed.size();) {
         RequireEditable("type into"); // a handler may have hidden or disabled the control
-        int key = static_cast<int>(ch);
+        int key = static_cast<int>(utf8::DecodeNext(typed, next));
         if (control_.KeyPress) {
             control_.KeyPress(key);
         }

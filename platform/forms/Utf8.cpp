@@ -32,24 +32,19 @@ std::size_t SequenceLength(std::string_view text, std::size_t i) {
 
 } // namespace
 
-std::vector<char32_t> Decode(std::string_view text) {
-    std::vector<char32_t> out;
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length = SequenceLength(text, i);
-        const auto lead = static_cast<unsigned char>(text[i]);
-        if (length <= 1) {
-            out.push_back(lead);
-            ++i;
-            continue;
-        }
-        char32_t cp = lead & (0xFF >> (length + 1));
-        for (std::size_t k = 1; k < length; ++k) {
-            cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        }
-        out.push_back(cp);
-        i += length;
+char32_t DecodeNext(std::string_view text, std::size_t& offset) {
+    const std::size_t length = SequenceLength(text, offset);
+    const auto lead = static_cast<unsigned char>(text[offset]);
+    if (length <= 1) {
+        ++offset;
+        return lead;
     }
-    return out;
+    char32_t cp = lead & (0xFF >> (length + 1));
+    for (std::size_t k = 1; k < length; ++k) {
+        cp = (cp << 6) | (static_cast<unsigned char>(text[offset + k]) & 0x3F);
+    }
+    offset += length;
+    return cp;
 }
 
 std::string Encode(char32_t cp) {

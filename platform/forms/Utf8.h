@@ -4,12 +4,12 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace foliant::forms::utf8 {
 
-// Decodes UTF-8; a byte that starts no valid sequence is taken as the character of that value.
-std::vector<char32_t> Decode(std::string_view text);
+// The character at `offset` (before the text's end), and moves `offset` past it. A byte that
+// starts no valid sequence is taken as the character of that value.
+char32_t DecodeNext(std::string_view text, std::size_t& offset);
 std::string Encode(char32_t codePoint);
 int Length(std::string_view text);
 // The byte offset of the character at position `index` (clamped to the text's end).
