@@ -1,6 +1,8 @@
 # foliant_add_test(NAME name [WIDGETS] SOURCES ... LIBS ...): one GoogleTest executable per
 # layer, each test case registered with CTest. WIDGETS gives it the main that makes the one
-# QApplication its tests share (drawing offscreen when there is no display).
+# QApplication its tests share (drawing offscreen when there is no display). Tests run in
+# English whatever the machine's locale (LC_ALL=C.UTF-8); a test that wants another language
+# sets the locale itself.
 include(GoogleTest)
 
 function(foliant_add_test)
@@ -18,5 +20,6 @@ function(foliant_add_test)
     gtest_discover_tests(${T_NAME}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+                   ENVIRONMENT_MODIFICATION "LC_ALL=set:C.UTF-8")
 endfunction()
