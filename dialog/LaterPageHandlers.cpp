@@ -1,13 +1,9 @@
-// The add buttons of the grouping, summaries and selection pages, as the database tree's double
-// click presses them. They add nothing yet: each page's own unit takes over its handler (and
-// this file loses it) when that page is built.
+// The add button of the selection page, as the database tree's double click presses it. It adds
+// nothing yet: the page's own unit takes over its handler (and this file goes) when that page
+// is built.
 #include "dialog/frmWizard.h"
 
 namespace foliant::dialog {
-
-void frmWizard::AddGroup_Click() {}
-
-void frmWizard::AddTotal_Click() {}
 
 void frmWizard::AddSelect_Click() {}
 

@@ -55,6 +55,21 @@ inline int ShownPage(const frmWizard& form) {
     return shown;
 }
 
+// Clicks the field node with that text under the named table, as a person does.
+inline void ClickField(frmWizard& f, const std::string& table, const std::string& field) {
+    for (forms::Node* t : f.DatabaseTreeView.Nodes().Item(1).ChildNodes()) {
+        if (t->Text() == table) {
+            for (forms::Node* node : t->ChildNodes()) {
+                if (node->Text() == field) {
+                    f.DatabaseTreeView.UserClickNode(*node);
+                    return;
+                }
+            }
+        }
+    }
+    FAIL() << "no field node " << table << "." << field;
+}
+
 class WizardTest : public ::testing::Test {
 protected:
     void SetUp() override {
