@@ -12,6 +12,32 @@
 
 namespace foliant::wizard::test {
 
+// Three nested groups, each with its own summaries and sorting:
+// 1 Customer.Country: sum and maximum of Orders.Amount, its groups the top 3 by the sum;
+// 2 Customer.Name (descending): the 2nd largest Orders.Quantity;
+// 3 Orders.Id: the count of Orders.Id, with a grand total.
+inline std::shared_ptr<Report> ThreeGroups(const std::shared_ptr<Report>& report) {
+    AddGroup(*report, "{Customer.Country}");
+    AddGroup(*report, "{Customer.Name}", 1);
+    AddGroup(*report, "{Orders.Id}");
+    const auto sum = PlaceSummary(*report, "GF1", "{Orders.Amount}", 0);
+    PlaceSummary(*report, "GF1", "{Orders.Amount}", 4);
+    PlaceSummary(*report, "GF2", "{Orders.Quantity}", 15, automation::Variant(std::int16_t{2}));
+    PlaceSummary(*report, "GF3", "{Orders.Id}", 6);
+    PlaceSummary(*report, "RF", "{Orders.Id}", 6);
+    const auto header = report->GetAreaList()->ItemAt("GH1");
+    header->SetGroupSortMode(2);
+    header->SetGroupTopCount(3);
+    header->SetGroupSortSummary(sum->field());
+    return report;
+}
+
+inline constexpr const char* kThreeGroupsChain = "Customer.Country:0>Customer.Name:1>Orders.Id:0";
+inline constexpr const char* kThreeGroupsArrays =
+    "2 0 3 'Orders.Amount' Others | 1 2 -1 '' Others | 1 2 -1 '' Others";
+inline constexpr const char* kThreeGroupsSummaries =
+    "Orders.Amount 0 '' - | Orders.Amount 4 '' - | Orders.Quantity 15 '2' - | Orders.Id 6 '' +";
+
 // The group chain as "Customer.Country:0>Orders.Id:1 @2": node texts with their order tags,
 // then the selected group's number (@0 the root, @- nothing selected).
 inline std::string Chain(const frmWizard& f) {

@@ -26,32 +26,6 @@ void ClickGroup(frmWizard& f, int g) {
     f.GroupTreeView.UserClickNode(f.GroupTreeView.Nodes().Item(g + 1));
 }
 
-// Three nested groups, each with its own summaries and sorting:
-// 1 Customer.Country: sum and maximum of Orders.Amount, its groups the top 3 by the sum;
-// 2 Customer.Name (descending): the 2nd largest Orders.Quantity;
-// 3 Orders.Id: the count of Orders.Id, with a grand total.
-std::shared_ptr<Report> ThreeGroups(const std::shared_ptr<Report>& report) {
-    AddGroup(*report, "{Customer.Country}");
-    AddGroup(*report, "{Customer.Name}", 1);
-    AddGroup(*report, "{Orders.Id}");
-    const auto sum = PlaceSummary(*report, "GF1", "{Orders.Amount}", 0);
-    PlaceSummary(*report, "GF1", "{Orders.Amount}", 4);
-    PlaceSummary(*report, "GF2", "{Orders.Quantity}", 15, automation::Variant(std::int16_t{2}));
-    PlaceSummary(*report, "GF3", "{Orders.Id}", 6);
-    PlaceSummary(*report, "RF", "{Orders.Id}", 6);
-    const auto header = report->GetAreaList()->ItemAt("GH1");
-    header->SetGroupSortMode(2);
-    header->SetGroupTopCount(3);
-    header->SetGroupSortSummary(sum->field());
-    return report;
-}
-
-constexpr const char* kThreeGroupsChain = "Customer.Country:0>Customer.Name:1>Orders.Id:0";
-constexpr const char* kThreeGroupsArrays =
-    "2 0 3 'Orders.Amount' Others | 1 2 -1 '' Others | 1 2 -1 '' Others";
-constexpr const char* kThreeGroupsSummaries =
-    "Orders.Amount 0 '' - | Orders.Amount 4 '' - | Orders.Quantity 15 '2' - | Orders.Id 6 '' +";
-
 TEST_F(WizardTest, AddingGroupsAppendsToTheChainAndSkipsAFieldAlreadyGrouped) {
     Run(MakeReport(), [](frmWizard& f) {
         f.cmdNext.UserClick();
