@@ -71,7 +71,8 @@ TEST_F(WizardTest, SummariesGoRightAfterTheirGroupsLastSummary) {
         Select(f.GroupCombo, 0);
         AddSummary(f, "Orders", "Rate");
         AddSummary(f, "Orders", "Amount");
-        EXPECT_EQ(Page3(f), "#2 [Orders.Amount|Orders.Rate|Orders.Amount] sum/19 | grand 1 remove+");
+        EXPECT_EQ(Page3(f),
+                  "#2 [Orders.Amount|Orders.Rate|Orders.Amount] sum/19 | grand 1 remove+");
         EXPECT_EQ(Groups(), "3 2 -1 '' Others | 1 2 -1 '' Others");
         EXPECT_EQ(Summaries(), "Orders.Amount 0 '' + | Orders.Rate 0 '' + | Orders.Amount 0 '' + | "
                                "Customer.Name 4 '' +");
@@ -80,7 +81,8 @@ TEST_F(WizardTest, SummariesGoRightAfterTheirGroupsLastSummary) {
         f.cmdNext.UserClick();
         EXPECT_EQ(Wizard::State().CurrentPage, 4);
         f.cmdBack.UserClick();
-        EXPECT_EQ(Page3(f), "#0 [Orders.Amount|Orders.Rate|Orders.Amount] sum/19 | grand 1 remove+");
+        EXPECT_EQ(Page3(f),
+                  "#0 [Orders.Amount|Orders.Rate|Orders.Amount] sum/19 | grand 1 remove+");
         for (int g : {0, 1}) {
             Select(f.GroupCombo, g);
             while (f.TotalList.ListCount() > 0) {
@@ -100,9 +102,8 @@ TEST_F(WizardTest, ATextFieldsEightOperationsMapToTheirCodes) {
     Run(MakeReport(), [](frmWizard& f) {
         ToSummaries(f, {"Country"});
         AddSummary(f, "Customer", "Name");
-        const std::vector<std::pair<int, std::int32_t>> entries{{0, 4},  {1, 5},  {2, 6},
-                                                                {3, 9},  {4, 15}, {5, 16},
-                                                                {6, 17}, {7, 18}};
+        const std::vector<std::pair<int, std::int32_t>> entries{{0, 4},  {1, 5},  {2, 6},  {3, 9},
+                                                                {4, 15}, {5, 16}, {6, 17}, {7, 18}};
         for (const auto& [entry, code] : entries) {
             Select(f.SumCombo, entry);
             ExpectParallel(f);
