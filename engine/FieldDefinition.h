@@ -132,6 +132,8 @@ bool IsValidSummaryOperation(int op);
 bool SummaryNeedsSecondField(SummaryOperation op);
 // Operations that need N or P (percentile, Nth largest, Nth smallest, Nth most frequent).
 bool SummaryNeedsNumber(SummaryOperation op);
+// The largest N (or P) a summary or a report file may give; a P above 100 counts as 100.
+inline constexpr int kLargestSummaryNumber = 1000000;
 // Operations whose field must be numeric.
 bool SummaryNeedsNumericField(SummaryOperation op);
 
