@@ -16,8 +16,12 @@ int ValueTypeCode(const std::string& name) {
 } // namespace
 
 std::shared_ptr<engine::FieldDefinition> FindFieldDefinition(const std::string& name) {
+    return FindFieldDefinition(RequireReport(), name);
+}
+
+std::shared_ptr<engine::FieldDefinition> FindFieldDefinition(const engine::Report& report,
+                                                             const std::string& name) {
     const std::string braced = "{" + name + "}";
-    engine::Report& report = RequireReport();
     for (const auto& table : report.GetDataSource()->GetTableList()->All()) {
         for (const auto& field : table->GetFieldList()->All()) {
             if (field->BracedName() == braced) {
@@ -25,7 +29,7 @@ std::shared_ptr<engine::FieldDefinition> FindFieldDefinition(const std::string& 
             }
         }
     }
-    for (const auto& formula : report.GetFormulaList()->All()) {
+    for (const auto& formula : report.Formulas()) {
         if (formula->BracedName() == braced) {
             return formula;
         }

@@ -5,6 +5,7 @@
 // These read CurrentReport and change nothing.
 
 #include "engine/FieldDefinition.h"
+#include "engine/Report.h"
 
 #include <memory>
 #include <string>
@@ -16,6 +17,9 @@ namespace foliant::Wizard {
 // then among the report's formulas. Null when neither has it. Throws AutomationError 91 when
 // no report has been assigned.
 std::shared_ptr<engine::FieldDefinition> FindFieldDefinition(const std::string& name);
+// The same lookup in the given report.
+std::shared_ptr<engine::FieldDefinition> FindFieldDefinition(const engine::Report& report,
+                                                             const std::string& name);
 
 // Whether the named field holds numbers (value types 1 to 8). False for a name that cannot
 // be found.

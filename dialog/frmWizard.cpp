@@ -88,6 +88,15 @@ frmWizard::frmWizard() : Form("frmWizard") {
     PIsText.Change = [this] { PIsText_Change(); };
     GrandTotalCheck.Click = [this] { GrandTotalCheck_Click(); };
     AddSelect.Click = [this] { AddSelect_Click(); };
+    RemoveSelect.Click = [this] { RemoveSelect_Click(); };
+    SelectList.Click = [this] { SelectList_Click(); };
+    ConditionCombo.Click = [this] { ConditionCombo_Click(); };
+    ConditionTextCombo.Change = [this] { ConditionTextCombo_Change(); };
+    ConditionTextCombo.Click = [this] { ConditionTextCombo_Click(); };
+    ConditionTextCombo.KeyDown = [this](int keyCode) { ConditionTextCombo_KeyDown(keyCode); };
+    SecondConditionText.Change = [this] { SecondConditionText_Change(); };
+    ConditionList.Click = [this] { ConditionList_Click(); };
+    ConditionDel.Click = [this] { ConditionDel_Click(); };
     StyleList.Click = [this] { StyleList_Click(); };
     Browse.Click = [this] { Browse_Click(); };
 }

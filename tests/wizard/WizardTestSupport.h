@@ -13,8 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace foliant::wizard::test {
@@ -55,7 +57,28 @@ inline int ShownPage(const frmWizard& form) {
     return shown;
 }
 
-// Clicks the field node with that text under the named table, as a person does.
+// Sets LC_ALL for the test's duration, as a person's regional settings would.
+class ScopedLocale {
+public:
+    explicit ScopedLocale(const char* name) {
+        if (const char* old = std::getenv("LC_ALL")) {
+            old_ = old;
+        }
+        ::setenv("LC_ALL", name, 1);
+    }
+    ~ScopedLocale() {
+        if (old_) {
+            ::setenv("LC_ALL", old_->c_str(), 1);
+        } else {
+            ::unsetenv("LC_ALL");
+        }
+    }
+
+private:
+    std::optional<std::string> old_;
+};
+
+// Clicks the field node with that text under the named table of the database tree.
 inline void ClickField(frmWizard& f, const std::string& table, const std::string& field) {
     for (forms::Node* t : f.DatabaseTreeView.Nodes().Item(1).ChildNodes()) {
         if (t->Text() == table) {
