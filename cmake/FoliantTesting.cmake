@@ -1,5 +1,6 @@
 # foliant_add_test(NAME name SOURCES ... LIBS ...): one GoogleTest executable per layer,
-# each test case registered with CTest.
+# each test case registered with CTest. Tests run in English whatever the machine's locale
+# (LC_ALL=C.UTF-8); a test that wants another language sets the locale itself.
 include(GoogleTest)
 
 function(foliant_add_test)
@@ -13,5 +14,6 @@ function(foliant_add_test)
     gtest_discover_tests(${T_NAME}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+                   ENVIRONMENT_MODIFICATION "LC_ALL=set:C.UTF-8")
 endfunction()

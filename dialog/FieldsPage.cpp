@@ -2,7 +2,7 @@
 // shares.
 #include "component/WizardState.h"
 #include "dialog/frmWizard.h"
-#include "engine/Types.h"
+#include "engine/core/Types.h"
 
 namespace foliant::Wizard {
 

@@ -1,7 +1,7 @@
 #include "dialog/SelectionFormula.h"
 
 #include "component/FieldLookup.h"
-#include "engine/Types.h"
+#include "engine/core/Types.h"
 #include "platform/locale/DateTimeText.h"
 #include "platform/locale/Locale.h"
 #include "resources/Resources.h"

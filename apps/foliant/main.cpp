@@ -18,8 +18,8 @@
 #ifdef FOLIANT_WITH_GUI
 #include "apps/foliant/WizardWindow.h"
 #endif
-#include "engine/EngineError.h"
 #include "engine/ReportFile.h"
+#include "engine/core/EngineError.h"
 
 #include <CLI/CLI.hpp>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/core/Api.h"
+
 // The report engine's codes. Their numeric values are part of the engine's interface and of
 // the report file format: never renumber them.
 
@@ -59,7 +61,7 @@ enum class ValueType {
     Blob = 22,
 };
 
-std::string ValueTypeName(ValueType t);
+FOLIANT_ENGINE_API std::string ValueTypeName(ValueType t);
 
 inline bool IsNumericType(ValueType t) {
     return static_cast<int>(t) >= 1 && static_cast<int>(t) <= 8;

@@ -1,4 +1,4 @@
-#include "engine/Types.h"
+#include "engine/core/Types.h"
 
 #include <string>
 

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "platform/automation/AutomationError.h"
+#include "engine/core/Api.h"
+
+#include "platform/automation/values/AutomationError.h"
 
 #include <string>
 
@@ -11,7 +13,7 @@ inline constexpr std::int32_t kEngineErrorNumber = 20500;
 
 // Every failing engine operation throws this. The description says what failed and where,
 // e.g. "There is no area named GF7.".
-class EngineError : public automation::AutomationError {
+class FOLIANT_ENGINE_API EngineError : public automation::AutomationError {
 public:
     explicit EngineError(std::string description)
         : AutomationError(kEngineErrorNumber, "Foliant report engine", std::move(description)) {}

@@ -1,5 +1,5 @@
-#include "engine/Value.h"
-#include "engine/Types.h"
+#include "engine/core/Value.h"
+#include "engine/core/Types.h"
 
 #include <gtest/gtest.h>
 
