@@ -1,9 +1,9 @@
 // Page 3: summaries. GroupCombo chooses a group; TotalList shows that group's summaries, which
 // are its consecutive block in the summary arrays, in the same order. SumCombo offers all 19
 // operations for a numeric field (entry index = operation code) and eight for any other field.
-#include "component/FieldLookup.h"
-#include "component/GroupData.h"
-#include "component/WizardState.h"
+#include "wizard/FieldLookup.h"
+#include "wizard/GroupData.h"
+#include "wizard/WizardState.h"
 #include "dialog/frmWizard.h"
 #include "platform/forms/Backend.h"
 #include "resources/Resources.h"

@@ -10,6 +10,9 @@
 
 namespace foliant::Wizard {
 
+// String id of the label of the group that gathers the groups beyond N.
+inline constexpr int kOthersText = 244;
+
 // The slot of group g's first summary: 1 + the summaries of the groups before g (one past the
 // summaries of those groups when g has none).
 int FirstSummarySlot(int g);

@@ -1,8 +1,7 @@
-#include "component/GroupData.h"
+#include "wizard/GroupData.h"
 
-#include "component/Wizard.h"
-#include "component/WizardState.h"
 #include "resources/Resources.h"
+#include "wizard/WizardState.h"
 
 #include <deque>
 #include <vector>
