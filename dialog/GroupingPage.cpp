@@ -2,8 +2,8 @@
 // group 1 the outermost; each node's tag is its record order. The tree's node collection stays
 // in chain order (a rebuilt part of the chain is appended before the old part is deleted), so a
 // group node's index minus 1 is its group number, the index of its entries in the state arrays.
-#include "wizard/GroupData.h"
 #include "dialog/frmWizard.h"
+#include "wizard/GroupData.h"
 
 #include <cstdlib>
 #include <vector>

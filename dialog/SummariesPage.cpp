@@ -1,12 +1,12 @@
 // Page 3: summaries. GroupCombo chooses a group; TotalList shows that group's summaries, which
 // are its consecutive block in the summary arrays, in the same order. SumCombo offers all 19
 // operations for a numeric field (entry index = operation code) and eight for any other field.
-#include "wizard/FieldLookup.h"
-#include "wizard/GroupData.h"
-#include "wizard/WizardState.h"
 #include "dialog/frmWizard.h"
 #include "platform/forms/Backend.h"
 #include "resources/Resources.h"
+#include "wizard/FieldLookup.h"
+#include "wizard/GroupData.h"
+#include "wizard/WizardState.h"
 
 #include <algorithm>
 #include <array>
