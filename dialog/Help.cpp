@@ -1,11 +1,11 @@
 // Help: opening the help file in the system's language at the topic of the page shown, and
 // closing the help window the wizard opened.
-#include "component/WizardState.h"
 #include "dialog/frmWizard.h"
 #include "platform/help/HtmlHelp.h"
 #include "platform/help/Installation.h"
 #include "platform/shell/Shell.h"
 #include "resources/Language.h"
+#include "wizard/WizardState.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #include "engine/AtomicFile.h"
 
-#include "engine/EngineError.h"
+#include "engine/core/EngineError.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/core/Api.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,11 +13,11 @@ namespace foliant::engine {
 // disk and renamed over the target. On any failure the temporary file is removed, the target
 // is left as it was, and EngineError says what failed ("cannot create a temporary file in
 // /reports: Permission denied").
-void WriteFileAtomically(const std::string& path, std::string_view contents);
+FOLIANT_ENGINE_API void WriteFileAtomically(const std::string& path, std::string_view contents);
 
 // For tests: makes the next atomic writes fail at one step, as a full disk or a failing
 // device would. Reset with std::nullopt.
 enum class WriteFailure { Write, Sync, Rename };
-void SetWriteFailureForTesting(std::optional<WriteFailure> failure);
+FOLIANT_ENGINE_API void SetWriteFailureForTesting(std::optional<WriteFailure> failure);
 
 } // namespace foliant::engine

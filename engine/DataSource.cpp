@@ -1,7 +1,7 @@
 #include "engine/DataSource.h"
 
-#include "engine/EngineError.h"
 #include "engine/SqliteHandles.h"
+#include "engine/core/EngineError.h"
 
 #include <sqlite3.h>
 

@@ -1,8 +1,8 @@
 #include "engine/ReportFile.h"
 
 #include "engine/AtomicFile.h"
-#include "engine/EngineError.h"
 #include "engine/LayoutStyle.h"
+#include "engine/core/EngineError.h"
 
 #include <nlohmann/json.hpp>
 

@@ -6,7 +6,7 @@
 // buttons). Everything is compiled into the library; nothing is read from disk at run time and
 // nothing here needs a display or a toolkit. Pictures are PNG files, handed out as their bytes.
 
-#include "platform/automation/AutomationError.h"
+#include "platform/automation/values/AutomationError.h"
 
 #include <cstdint>
 #include <span>
