@@ -14,9 +14,9 @@ namespace {
 const int kInThisModule = 0;
 
 [[noreturn]] void CannotLoad(const std::string& path, const std::string& why) {
-    throw automation::AutomationError(
-        kWizardRunError, "Foliant",
-        "The wizard cannot be shown: its window front end " + path + " " + why);
+    throw automation::AutomationError(kWizardRunError, "Foliant",
+                                      "The wizard cannot be shown: its window front end " + path +
+                                          " " + why);
 }
 
 // The loaded plugin, closed when the component is unloaded.
@@ -48,8 +48,8 @@ private:
         }
         if (handle_ == nullptr) {
             const char* error = dlerror();
-            CannotLoad(path, "could not be loaded: " + std::string(error != nullptr ? error : "") +
-                                 ".");
+            CannotLoad(path,
+                       "could not be loaded: " + std::string(error != nullptr ? error : "") + ".");
         }
         const auto entry =
             reinterpret_cast<qt::FrontEndEntry>(dlsym(handle_, qt::kFrontEndEntryName));
@@ -77,8 +77,8 @@ Plugin& ThePlugin() {
 
 std::string FrontEndPluginPath() {
     const std::string self = shell::ModuleFileName(&kInThisModule);
-    return self.empty() ? std::string() : shell::JoinPath(shell::FolderOf(self),
-                                                          qt::kFrontEndPluginFile);
+    return self.empty() ? std::string()
+                        : shell::JoinPath(shell::FolderOf(self), qt::kFrontEndPluginFile);
 }
 
 qt::FrontEnd& LoadFrontEnd() {

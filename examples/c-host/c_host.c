@@ -43,8 +43,8 @@ static int Call(IDispatch* object, const char* member, DISPID id, uint16_t flags
         params.cNamedArgs = 1;
     }
     memset(&error, 0, sizeof error);
-    hr = object->lpVtbl->Invoke(object, id, &IID_NULL, 0, flags, &params, result, &error,
-                                &argError);
+    hr =
+        object->lpVtbl->Invoke(object, id, &IID_NULL, 0, flags, &params, result, &error, &argError);
     if (FAILED(hr)) {
         PrintError(member, hr, &error);
         return -1;
@@ -130,13 +130,13 @@ static int RunWizard(IDispatch* opener, IDispatch* wizard, const char* database,
         return -1;
     }
     args[0] = Object(report.pdispVal);
-    failed = Call(wizard, "VellumReport", DISPID_VellumReport, DISPATCH_PROPERTYPUTREF, args, 1,
-                  NULL) ||
-             Call(wizard, "DisplayReportWizard", DISPID_DisplayReportWizard, DISPATCH_METHOD,
-                  NULL, 0, NULL);
+    failed =
+        Call(wizard, "VellumReport", DISPID_VellumReport, DISPATCH_PROPERTYPUTREF, args, 1, NULL) ||
+        Call(wizard, "DisplayReportWizard", DISPID_DisplayReportWizard, DISPATCH_METHOD, NULL, 0,
+             NULL);
     if (!failed) {
-        failed = Call(opener, "DescribeReport", DISPID_DescribeReport, DISPATCH_METHOD, args, 1,
-                      &text);
+        failed =
+            Call(opener, "DescribeReport", DISPID_DescribeReport, DISPATCH_METHOD, args, 1, &text);
     }
     if (!failed) {
         printf("%s\n", text.bstrVal ? text.bstrVal : "");
@@ -182,6 +182,6 @@ int main(int argc, char** argv) {
         status = 1;
     }
     dlclose(component.library);
-    fprintf(stderr, "host: done\n");
+    printf("host: done\n");
     return status;
 }

@@ -76,9 +76,10 @@ void HostWindow::NewReport() {
 
 void HostWindow::ShowStructure(const QJsonObject& report) {
     structure_->clear();
-    auto* root = new QTreeWidgetItem(structure_, QStringList{QStringLiteral("Report \"%1\", style %2")
-                                                                 .arg(report.value(u"title").toString(),
-                                                                      report.value(u"styleName").toString())});
+    auto* root = new QTreeWidgetItem(structure_,
+                                     QStringList{QStringLiteral("Report \"%1\", style %2")
+                                                     .arg(report.value(u"title").toString(),
+                                                          report.value(u"styleName").toString())});
     if (const QString formula = report.value(u"selectionFormula").toString(); !formula.isEmpty()) {
         Add(root, QStringLiteral("Records where %1").arg(formula));
     }

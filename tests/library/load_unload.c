@@ -56,8 +56,8 @@ static int Invoke(IDispatch* object, DISPID id, uint16_t flags, VARIANT* args, u
         params.cNamedArgs = 1;
     }
     memset(&error, 0, sizeof error);
-    hr = object->lpVtbl->Invoke(object, id, &IID_NULL, 0, flags, &params, result, &error,
-                                &argError);
+    hr =
+        object->lpVtbl->Invoke(object, id, &IID_NULL, 0, flags, &params, result, &error, &argError);
     if (FAILED(hr)) {
         fprintf(stderr, "call %d failed: error %d: %s\n", (int)id, (int)FoliantErrorNumber(&error),
                 error.bstrDescription ? error.bstrDescription : "");
