@@ -66,6 +66,16 @@ public:
     void PIsText_KeyPress(int& keyAscii);
     void PIsText_Change();
     void GrandTotalCheck_Click();
+    // Page 4: the sorting of the groups of the group chosen in TopNGroupCombo.
+    void TopNGroupCombo_Click();
+    void TopNSortCombo_Click();
+    void TopNTotalCombo_Click();
+    void TopNAscendingOption_Click();
+    void TopNDescendingOption_Click();
+    void TopNIncludeOthersCheck_Click();
+    void TopNOthersText_Change();
+    void TopNText_KeyPress(int& keyAscii);
+    void TopNText_Change();
     // Page 5's add button, which a double click on a field node presses.
     void AddSelect_Click();
     // Page 5: record selection.
@@ -102,6 +112,10 @@ private:
     // second-field pair.
     void ShowNumberParameter(bool shown);
     void ShowSecondFieldParameter(bool shown);
+    // The group whose sorting page 4 shows (the item data of TopNGroupCombo's entry; 0 when
+    // none), and that group's stored direction, or N and others label, shown again.
+    int SortGroupNumber() const;
+    void ShowGroupSortValues(int g);
 
     template <typename T, typename... Args>
     T& Declare(std::string name, forms::Rect rect, std::string tag, Args&&... args) {
