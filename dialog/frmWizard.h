@@ -207,9 +207,10 @@ public:
     Label& TopNTotalLabel = Declare<Label>("TopNTotalLabel", {3620, 7070, 2455, 255}, "54");
     Label& TopNWhereNIsLabel = Declare<Label>("TopNWhereNIsLabel", {180, 2580, 1300, 350}, "59");
     TextBox& TopNText = Declare<TextBox>("TopNText", {1620, 2540, 800, 350}, "60");
+    // The others check box is wide enough for its whole caption; the label box follows it.
     CheckBox& TopNIncludeOthersCheck =
-        Declare<CheckBox>("TopNIncludeOthersCheck", {180, 3000, 3600, 375}, "61");
-    TextBox& TopNOthersText = Declare<TextBox>("TopNOthersText", {3640, 3000, 1275, 350}, "62");
+        Declare<CheckBox>("TopNIncludeOthersCheck", {180, 3000, 4100, 375}, "61");
+    TextBox& TopNOthersText = Declare<TextBox>("TopNOthersText", {4320, 3000, 1275, 350}, "62");
     Frame& TopNTotalADFrame = Declare<Frame>("TopNTotalADFrame", {4020, 2600, 3650, 615}, "55");
     OptionButton& TopNAscendingOption =
         Declare<OptionButton>("TopNAscendingOption", {220, 240, 1500, 255}, "56");
