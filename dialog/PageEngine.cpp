@@ -1,10 +1,10 @@
 // The page engine: the database tree, page membership, Next, Back and Cancel.
-#include "component/WizardState.h"
 #include "dialog/frmWizard.h"
 #include "engine/Report.h"
 #include "platform/forms/Backend.h"
 #include "platform/shell/Shell.h"
 #include "resources/Resources.h"
+#include "wizard/WizardState.h"
 
 #include <cstdlib>
 

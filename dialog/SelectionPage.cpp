@@ -1,11 +1,11 @@
 // Page 5: record selection. The filtered fields are the items of SelectList (item data: the
 // operator index); their values live in SelectValueCount and SelectValues, field after field.
-#include "component/FieldLookup.h"
-#include "component/WizardState.h"
-#include "dialog/SelectionFormula.h"
 #include "dialog/frmWizard.h"
+#include "generate/SelectionFormula.h"
 #include "platform/forms/Backend.h"
 #include "resources/Resources.h"
+#include "wizard/FieldLookup.h"
+#include "wizard/WizardState.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #include "dialog/frmWizard.h"
 
-#include "component/WizardState.h"
 #include "platform/forms/Backend.h"
 #include "resources/Resources.h"
+#include "wizard/WizardState.h"
 
 #include <charconv>
 #include <memory>

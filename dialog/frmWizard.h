@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialog/SelectionFormula.h"
+#include "generate/SelectionFormula.h"
 #include "platform/forms/Controls.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/TreeView.h"

@@ -187,8 +187,7 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (*demo) {
-            const auto report = foliant::app::BuildDemoReport(database);
-            report->ApplyLayoutStyle(demoStyle);
+            const auto report = foliant::app::BuildDemoReport(database, demoStyle);
             report->SaveToFile(out, 0);
             // Print what was saved, read back from the file.
             const auto saved = foliant::engine::LoadReportFromFile(out);

@@ -1,6 +1,6 @@
 // The record selection formula built from filtered fields: the text of every condition form,
 // and the records it keeps compared with SQL written by hand for the same condition.
-#include "dialog/SelectionFormula.h"
+#include "generate/SelectionFormula.h"
 
 #include "engine/Report.h"
 #include "engine/run/Runner.h"

@@ -4,12 +4,12 @@
 
 #include "component/VRStandardWizard.h"
 #include "component/Wizard.h"
-#include "component/WizardState.h"
 #include "dialog/frmWizard.h"
 #include "engine/Report.h"
 #include "engine/ReportFile.h"
 #include "platform/forms/HeadlessBackend.h"
 #include "tests/engine/TestSupport.h"
+#include "wizard/WizardState.h"
 
 #include <gtest/gtest.h>
 

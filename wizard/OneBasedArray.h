@@ -15,9 +15,9 @@ inline constexpr std::int32_t kSubscriptOutOfRange = 9;
 // (entries beyond the new size are dropped, new entries are value-initialised: 0, False, "").
 // Every access is checked: an index outside 1..UBound() throws AutomationError 9 naming the
 // array and the index, never reads or writes out of bounds.
-template <typename T> class VbArray {
+template <typename T> class OneBasedArray {
 public:
-    explicit VbArray(std::string name) : name_(std::move(name)) {}
+    explicit OneBasedArray(std::string name) : name_(std::move(name)) {}
 
     const std::string& Name() const noexcept { return name_; }
     // The highest index; 0 for an empty array.

@@ -1,7 +1,7 @@
 // The component library's entry points: the four exports over its two creatable classes,
 // VRStandardWizard and ReportOpener.
-#include "component/library/HostedWizard.h"
-#include "component/library/ReportOpener.h"
+#include "library/HostedWizard.h"
+#include "library/ReportOpener.h"
 
 #include "platform/automation/FoliantServer.h"
 

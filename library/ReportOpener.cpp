@@ -1,4 +1,4 @@
-#include "component/library/ReportOpener.h"
+#include "library/ReportOpener.h"
 
 #include "engine/Report.h"
 #include "engine/ReportFile.h"

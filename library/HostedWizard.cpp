@@ -1,4 +1,4 @@
-#include "component/library/HostedWizard.h"
+#include "library/HostedWizard.h"
 
 #include "script/Script.h"
 

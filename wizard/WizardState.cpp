@@ -1,4 +1,4 @@
-#include "component/WizardState.h"
+#include "wizard/WizardState.h"
 
 #include "platform/forms/Form.h"
 
@@ -8,7 +8,7 @@ namespace {
 
 thread_local WizardState state;
 
-template <typename T> nlohmann::json Array(const VbArray<T>& array) {
+template <typename T> nlohmann::json Array(const OneBasedArray<T>& array) {
     nlohmann::json out = nlohmann::json::array();
     for (const auto& value : array.Values()) {
         out.push_back(value);

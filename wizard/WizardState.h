@@ -1,7 +1,7 @@
 #pragma once
 
-#include "component/VbArray.h"
 #include "engine/Report.h"
+#include "wizard/OneBasedArray.h"
 
 #include <nlohmann/json.hpp>
 
@@ -27,23 +27,23 @@ struct WizardState {
     forms::CustomControl* PreviewViewer = nullptr;
     bool ReportHasContent = false;
 
-    VbArray<std::int16_t> GroupSummaryCount{"GroupSummaryCount"};
-    VbArray<std::int16_t> GroupSortKind{"GroupSortKind"};
-    VbArray<std::int16_t> GroupSortValue{"GroupSortValue"};
-    VbArray<std::string> GroupSortField{"GroupSortField"};
-    VbArray<std::string> GroupOthersLabel{"GroupOthersLabel"};
+    OneBasedArray<std::int16_t> GroupSummaryCount{"GroupSummaryCount"};
+    OneBasedArray<std::int16_t> GroupSortKind{"GroupSortKind"};
+    OneBasedArray<std::int16_t> GroupSortValue{"GroupSortValue"};
+    OneBasedArray<std::string> GroupSortField{"GroupSortField"};
+    OneBasedArray<std::string> GroupOthersLabel{"GroupOthersLabel"};
 
-    VbArray<std::string> SummaryField{"SummaryField"};
-    VbArray<bool> SummaryGrandTotal{"SummaryGrandTotal"};
-    VbArray<std::int32_t> SummaryOperation{"SummaryOperation"};
-    VbArray<std::string> SummaryParameter{"SummaryParameter"};
+    OneBasedArray<std::string> SummaryField{"SummaryField"};
+    OneBasedArray<bool> SummaryGrandTotal{"SummaryGrandTotal"};
+    OneBasedArray<std::int32_t> SummaryOperation{"SummaryOperation"};
+    OneBasedArray<std::string> SummaryParameter{"SummaryParameter"};
 
-    VbArray<std::int16_t> SelectValueCount{"SelectValueCount"};
-    VbArray<std::string> SelectValues{"SelectValues"};
+    OneBasedArray<std::int16_t> SelectValueCount{"SelectValueCount"};
+    OneBasedArray<std::string> SelectValues{"SelectValues"};
 
     std::int32_t HelpWindow = 0;
     std::int16_t PageCount = 0;
-    VbArray<std::int16_t> PageControlEnd{"PageControlEnd"};
+    OneBasedArray<std::int16_t> PageControlEnd{"PageControlEnd"};
     std::int16_t CurrentPage = 0;
 };
 

@@ -1,19 +1,8 @@
-#include "component/FieldLookup.h"
+#include "wizard/FieldLookup.h"
 
-#include "component/WizardState.h"
-#include "engine/Report.h"
+#include "wizard/WizardState.h"
 
 namespace foliant::Wizard {
-
-namespace {
-
-// The value-type code of the named field; 0 (no type) when it cannot be found.
-int ValueTypeCode(const std::string& name) {
-    const auto definition = FindFieldDefinition(name);
-    return definition ? static_cast<int>(definition->ValueType()) : 0;
-}
-
-} // namespace
 
 std::shared_ptr<engine::FieldDefinition> FindFieldDefinition(const std::string& name) {
     return FindFieldDefinition(RequireReport(), name);
@@ -38,13 +27,13 @@ std::shared_ptr<engine::FieldDefinition> FindFieldDefinition(const engine::Repor
 }
 
 bool IsNumericField(const std::string& name) {
-    const int type = ValueTypeCode(name);
-    return type >= 1 && type <= 8;
+    const auto definition = FindFieldDefinition(name);
+    return definition && engine::IsNumericType(definition->ValueType());
 }
 
 bool IsDateField(const std::string& name) {
-    const int type = ValueTypeCode(name);
-    return type == 10 || type == 16;
+    const auto definition = FindFieldDefinition(name);
+    return definition && engine::IsDateType(definition->ValueType());
 }
 
 } // namespace foliant::Wizard

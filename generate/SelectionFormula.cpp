@@ -1,10 +1,10 @@
-#include "dialog/SelectionFormula.h"
+#include "generate/SelectionFormula.h"
 
-#include "component/FieldLookup.h"
 #include "engine/core/Types.h"
 #include "platform/locale/DateTimeText.h"
 #include "platform/locale/Locale.h"
 #include "resources/Resources.h"
+#include "wizard/FieldLookup.h"
 
 #include <algorithm>
 #include <cctype>
