@@ -52,7 +52,8 @@ std::shared_ptr<FieldDefinition> SecondSummarizedField(Report& report, const Fie
     return second;
 }
 
-// The parameter as a whole number, from a number or a text; nothing for anything else.
+// The parameter as a whole number, from a number or a text of digits (the empty text is 0);
+// nothing for anything else.
 std::optional<long long> WholeNumber(const automation::Variant& parameter) {
     if (const auto* i16 = parameter.TryGet<std::int16_t>()) {
         return *i16;
@@ -68,6 +69,9 @@ std::optional<long long> WholeNumber(const automation::Variant& parameter) {
         return std::nullopt;
     }
     if (const auto* s = parameter.TryGet<std::string>()) {
+        if (s->empty()) {
+            return 0;
+        }
         try {
             std::size_t used = 0;
             const long long n = std::stoll(*s, &used);
@@ -79,18 +83,19 @@ std::optional<long long> WholeNumber(const automation::Variant& parameter) {
     return std::nullopt;
 }
 
-// N of Nth largest, smallest or most frequent (at least 1), P of a percentile (1 to 100).
+// The N (or P) of a summary that takes one. 0 and the empty text mean none was given, which
+// takes the first: N = 1 (P = 1). A P above 100 is kept as given and computed as 100. Throws
+// for anything else, naming the summary.
 int SummaryNumber(const FieldDefinition& field, SummaryOperation operation,
                   const automation::Variant& parameter) {
-    const bool percentile = operation == SummaryOperation::Percentile;
-    const long long maximum = percentile ? 100 : 1000000;
     const auto n = WholeNumber(parameter);
-    if (!n || *n < 1 || *n > maximum) {
-        throw EngineError(
-            "The " + SummaryOperationName(operation) + " of " + field.Name() + " needs " +
-            (percentile ? "P, a whole number from 1 to 100." : "N, a whole number of at least 1."));
+    if (!n || *n < 0 || *n > kLargestSummaryNumber) {
+        throw EngineError("The " + SummaryOperationName(operation) + " of " + field.Name() +
+                          " needs " + (operation == SummaryOperation::Percentile ? "P" : "N") +
+                          ", a whole number from 1 to " + std::to_string(kLargestSummaryNumber) +
+                          ".");
     }
-    return static_cast<int>(*n);
+    return *n == 0 ? 1 : static_cast<int>(*n);
 }
 
 } // namespace
