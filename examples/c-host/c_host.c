@@ -6,7 +6,8 @@
  *   foliant-c-host DATABASE [REPORT.rpt]
  *
  * The wizard shows in a window of its own when the process has a display; the program needs
- * no toolkit. FOLIANT_LIBRARY names the component library to load instead of libFoliant.so.
+ * no toolkit. The component is the libFoliant.so in ../lib beside the program's folder, else
+ * the one the loader finds; FOLIANT_LIBRARY names another.
  * Exit status: 0 the wizard ran, 1 the component could not be used, 2 the wizard or the report
  * failed (the error is printed, and the program still releases everything and unloads the
  * component).
@@ -14,8 +15,10 @@
 #include "library/foliant.h"
 
 #include <dlfcn.h>
+#include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 /* ---- Calling members through IDispatch -------------------------------------------------- */
 
@@ -76,9 +79,36 @@ typedef struct Component {
     LPFNCANUNLOADNOW canUnloadNow;
 } Component;
 
+/* The component library to load into path (size bytes). */
+static void ComponentPath(char* path, size_t size) {
+    const char* chosen = getenv("FOLIANT_LIBRARY");
+    char self[PATH_MAX];
+    ssize_t length;
+    char* slash;
+    if (chosen && *chosen) {
+        snprintf(path, size, "%s", chosen);
+        return;
+    }
+    snprintf(path, size, "libFoliant.so");
+    length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) {
+        return;
+    }
+    self[length] = '\0';
+    slash = strrchr(self, '/');
+    if (slash) {
+        *slash = '\0';
+        snprintf(path, size, "%s/../lib/libFoliant.so", self);
+        if (access(path, R_OK) != 0) {
+            snprintf(path, size, "libFoliant.so");
+        }
+    }
+}
+
 static int LoadComponent(Component* component) {
-    const char* path = getenv("FOLIANT_LIBRARY");
-    component->library = dlopen(path && *path ? path : "libFoliant.so", RTLD_NOW | RTLD_LOCAL);
+    char path[PATH_MAX + 32];
+    ComponentPath(path, sizeof path);
+    component->library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
     if (!component->library) {
         fprintf(stderr, "cannot load the component: %s\n", dlerror());
         return -1;

@@ -10,6 +10,7 @@ set(plugin $<TARGET_FILE:foliant_qt_plugin>)
 function(library_window_test name steps)
     add_test(NAME ${name}
         COMMAND ${CMAKE_COMMAND} -E env --unset=QT_QPA_PLATFORM --unset=FOLIANT_WIZARD_SCRIPT
+            --unset=FOLIANT_HELP_VIEWER --unset=FOLIANT_PREFIX
             FOLIANT_QT_TEST_HOOK=$<TARGET_FILE:foliant_test_hook> "FOLIANT_TEST_STEPS=${steps}"
             ${FOLIANT_XVFB_RUN} -a -s "-noreset -screen 0 1280x1024x24" ${ARGN})
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK x_display TIMEOUT 240
@@ -28,6 +29,14 @@ library_window_test(library_sample_c_host_window
 set_tests_properties(library_sample_c_host_window PROPERTIES PASS_REGULAR_EXPRESSION
     "hook: click cmdCancel\n.*\"kind\": 1,\n  \"title\": \"\",.*\"name\": \"D\",\n *\"kind\": 4,\n *\"sections\": \\[\n *{\n *\"name\": \"D\",\n *\"height\": [0-9]+,\n *\"objects\": \\[\\]\n.*host: done")
 
+# Help from a host: the wizard finds the help viewer of its installation beside the component
+# library and opens it; Cancel closes it.
+library_window_test(library_sample_c_host_help
+    "wait frmWizard | click cmdHelp | child foliant-help | click cmdCancel | no-child foliant-help"
+    $<TARGET_FILE:foliant_c_host> ${sample_db})
+set_tests_properties(library_sample_c_host_help PROPERTIES PASS_REGULAR_EXPRESSION
+    "hook: no-child foliant-help\n.*host: done")
+
 # The Qt host: the wizard is modal over the host's window (a press on its button does not get
 # through), and after Cancel the host's button works again.
 library_window_test(library_sample_qt_host_window
@@ -43,6 +52,12 @@ add_test(NAME library_sample_c_host_unreachable_display
 set_tests_properties(library_sample_c_host_unreachable_display PROPERTIES
     PASS_REGULAR_EXPRESSION
         "error 5: The wizard cannot be shown: the display :9873 cannot be reached\\..*host: done")
+
+# A copy of the component elsewhere looks for its plugin beside itself.
+add_test(NAME library_plugin_is_found_beside_the_component
+    COMMAND ${CMAKE_COMMAND} -DLIBRARY=${foliant_library} -DHOST=$<TARGET_FILE:foliant_c_host>
+        -DDATABASE=${sample_db} -DDIR=${CMAKE_CURRENT_BINARY_DIR}/copied-component
+        -P ${CMAKE_CURRENT_SOURCE_DIR}/CopiedLibrary.cmake)
 
 # Load, run (the real dialog, cancelled) and unload the component 100 times in one process.
 add_executable(library_load_unload load_unload.c)

@@ -19,9 +19,13 @@
 //                      checks that it got the click
 //   invoke NAME SLOT   calls the slot of the window NAME, as a timer of the program would
 //   close NAME         closes the window NAME as its close button does
+//   child NAME         until a program NAME runs as a child of this process
+//   no-child NAME      until no program NAME runs as a child of this process
 //   again              starts over at the first step
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QPixmap>
 #include <QPointer>
 #include <QScreen>
@@ -33,6 +37,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <unistd.h>
 
 namespace {
 
@@ -89,6 +94,38 @@ QWidget* FindAnywhere(const QString& name) {
     return nullptr;
 }
 
+// Steps that only wait for something.
+bool IsWait(const QString& verb) {
+    static const QStringList waits{QStringLiteral("wait"), QStringLiteral("wait-window"),
+                                   QStringLiteral("gone"), QStringLiteral("child"),
+                                   QStringLiteral("no-child")};
+    return waits.contains(verb);
+}
+
+// Whether a live (not yet ended) child process of this one runs the program name.
+bool ChildRuns(const QString& name) {
+    const QStringList processes = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString& pid : processes) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        // pid (comm) state ppid ...
+        const QString line = QString::fromUtf8(stat.readAll());
+        const qsizetype open = line.indexOf(u'(');
+        const qsizetype close = line.lastIndexOf(u')');
+        const QStringList rest = line.mid(close + 2).split(u' ');
+        if (open < 0 || close < open || rest.size() < 2) {
+            continue;
+        }
+        if (line.mid(open + 1, close - open - 1) == name && rest[0] != u"Z" &&
+            rest[1].toLongLong() == static_cast<long long>(getpid())) {
+            return true;
+        }
+    }
+    return false;
+}
+
 Qt::Key KeyNamed(const QString& name) {
     if (name == u"Enter") {
         return Qt::Key_Return;
@@ -134,9 +171,40 @@ public:
         timer_.start(20);
     }
 
+    // The application goes (a program without one of its own ends a run): the steps that need
+    // no window are played now, up to the first that needs one, which waits for the next run.
+    ~Driver() override {
+        while (next < static_cast<std::size_t>(steps_.size())) {
+            const Step step = steps_[static_cast<qsizetype>(next)];
+            if (step.verb == u"again") {
+                Print(step);
+                next = 0;
+                return;
+            }
+            if (step.verb != u"child" && step.verb != u"no-child") {
+                return;
+            }
+            const auto since = Clock::now();
+            while (!Ready(step)) {
+                if (Clock::now() - since > std::chrono::seconds(30)) {
+                    Fail(step.verb + " " + step.name + ": not within 30 s");
+                }
+                usleep(20000);
+            }
+            Print(step);
+            ++next;
+        }
+    }
+
     static std::size_t next;
 
 private:
+    static void Print(const Step& step) {
+        std::printf("hook: %s %s%s%s\n", qPrintable(step.verb), qPrintable(step.name),
+                    step.argument.isEmpty() ? "" : " ", qPrintable(step.argument));
+        std::fflush(stdout);
+    }
+
     void Tick() {
         if (next >= static_cast<std::size_t>(steps_.size())) {
             return;
@@ -150,9 +218,7 @@ private:
         }
         ++next;
         waitingSince_ = Clock::now();
-        std::printf("hook: %s %s%s%s\n", qPrintable(step.verb), qPrintable(step.name),
-                    step.argument.isEmpty() ? "" : " ", qPrintable(step.argument));
-        std::fflush(stdout);
+        Print(step);
         // Acted on from a fresh call: an action that opens a modal window runs a nested loop,
         // and the steps after it must go on in there.
         QTimer::singleShot(0, this, [this, step] { Do(step); });
@@ -173,6 +239,9 @@ private:
         }
         if (step.verb == u"gone") {
             return ShownWindow(step.name) == nullptr;
+        }
+        if (step.verb == u"child" || step.verb == u"no-child") {
+            return ChildRuns(step.name) == (step.verb == u"child");
         }
         return true;
     }
@@ -224,7 +293,7 @@ private:
             }
         } else if (step.verb == u"again") {
             next = 0;
-        } else if (step.verb != u"wait" && step.verb != u"wait-window" && step.verb != u"gone") {
+        } else if (!IsWait(step.verb)) {
             Fail("unknown step " + step.verb);
         }
     }
