@@ -2,6 +2,7 @@
 
 #include "engine/AtomicFile.h"
 #include "engine/EngineError.h"
+#include "engine/FileAccess.h"
 #include "engine/LayoutStyle.h"
 
 #include <nlohmann/json.hpp>
@@ -667,31 +668,16 @@ std::shared_ptr<Report> LoadReportFromText(const std::string& text, const std::s
 }
 
 std::shared_ptr<Report> LoadReportFromFile(const std::string& path) {
-    const auto fail = [&](const std::string& problem) {
-        return EngineError("Cannot read report " + path + ": " + problem + ".");
-    };
-    std::error_code ec;
-    const auto status = fs::status(path, ec);
-    if (ec || !fs::exists(status)) {
-        throw fail("the file does not exist");
+    if (path.empty()) {
+        throw EngineError("Cannot read the report: no file name was given.");
     }
-    if (fs::is_directory(status)) {
-        throw fail("it is a folder, not a file");
+    std::string text;
+    try {
+        text = ReadRegularFile(path, kMaxFileSize);
+    } catch (const FileError& e) {
+        throw EngineError("Cannot read report " + path + ": " + e.Reason() + ".");
     }
-    const auto size = fs::file_size(path, ec);
-    if (!ec && size > kMaxFileSize) {
-        throw fail("the file is too large to be a report (" + std::to_string(size) + " bytes)");
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        throw fail(std::string("the file cannot be opened (") + std::strerror(errno) + ")");
-    }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) {
-        throw fail("the file cannot be read");
-    }
-    return LoadReportFromText(buffer.str(), path);
+    return LoadReportFromText(text, path);
 }
 
 std::string DescribeReport(const Report& report) {
