@@ -1,9 +1,16 @@
-# foliant_add_test(NAME name SOURCES ... LIBS ...): one GoogleTest executable per layer,
-# each test case registered with CTest.
+# foliant_add_test(NAME name [WIDGETS] SOURCES ... LIBS ...): one GoogleTest executable per
+# layer, each test case registered with CTest. WIDGETS gives it the main that makes the one
+# QApplication its tests share (drawing offscreen when there is no display). Tests run in
+# English whatever the machine's locale (LC_ALL=C.UTF-8); a test that wants another language
+# sets the locale itself.
 include(GoogleTest)
 
 function(foliant_add_test)
-    cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(T "WIDGETS" "NAME" "SOURCES;LIBS" ${ARGN})
+    if(T_WIDGETS)
+        list(APPEND T_SOURCES ${PROJECT_SOURCE_DIR}/tests/QtTestMain.cpp)
+        list(APPEND T_LIBS Qt6::Widgets)
+    endif()
     add_executable(${T_NAME} ${T_SOURCES})
     foliant_warnings(${T_NAME})
     target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
@@ -13,5 +20,6 @@ function(foliant_add_test)
     gtest_discover_tests(${T_NAME}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+                   ENVIRONMENT_MODIFICATION "LC_ALL=set:C.UTF-8")
 endfunction()

@@ -3,7 +3,7 @@
 // Routines of the wizard module that run a wizard: the page table, the run itself and the
 // import of an existing report's content into the dialog and the state.
 
-#include "component/WizardState.h"
+#include "wizard/WizardState.h"
 
 #include <cstdint>
 

@@ -1,8 +1,8 @@
 // Page 1: fields to display, and the database tree's handlers that every field-picking page
 // shares.
-#include "component/WizardState.h"
 #include "dialog/frmWizard.h"
-#include "engine/Types.h"
+#include "engine/core/Types.h"
+#include "wizard/WizardState.h"
 
 namespace foliant::Wizard {
 

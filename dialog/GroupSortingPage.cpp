@@ -1,6 +1,6 @@
 // Page 4: group sorting.
-#include "component/WizardState.h"
 #include "dialog/frmWizard.h"
+#include "wizard/WizardState.h"
 
 namespace foliant::Wizard {
 

@@ -1,7 +1,7 @@
 // Help: the help window the wizard opened.
-#include "component/WizardState.h"
 #include "dialog/frmWizard.h"
 #include "platform/shell/Shell.h"
+#include "wizard/WizardState.h"
 
 namespace foliant::Wizard {
 

@@ -1,10 +1,10 @@
 // The page engine: the database tree, page membership, Next, Back and Cancel.
-#include "component/WizardState.h"
 #include "dialog/frmWizard.h"
 #include "engine/Report.h"
 #include "platform/forms/Backend.h"
 #include "platform/shell/Shell.h"
 #include "resources/Resources.h"
+#include "wizard/WizardState.h"
 
 #include <cstdlib>
 
@@ -236,13 +236,7 @@ void ChangePage(std::int16_t direction) {
             }
         }
         if (from == 5 || from == 6) {
-            // Filtered fields left at "is any value" have no values: they are dropped.
-            for (int i = f.SelectList.ListCount() - 1; i >= 0; --i) {
-                if (f.SelectList.ItemData(i) == 0) {
-                    f.SelectList.RemoveItem(i);
-                    s.SelectValueCount.RemoveAt(i + 1);
-                }
-            }
+            DropFieldsWithoutCondition();
         }
         s.CurrentPage = static_cast<std::int16_t>(page);
         ShowPage(s.CurrentPage, PreviousPageNumber(s.CurrentPage));
@@ -288,8 +282,9 @@ void frmWizard::cmdNext_Click() {
     if (SelectList.Visible()) {
         if (SelectList.ListCount() == 0) {
             Wizard::HideConditionControls();
+        } else {
+            Wizard::ShowConditionControls(SelectList.ItemData(0), SelectList.List(0));
         }
-        // With filtered fields the selection of item 0 has shown its condition controls.
     }
 }
 

@@ -1,8 +1,8 @@
 #include "dialog/frmWizard.h"
 
-#include "component/WizardState.h"
 #include "platform/forms/Backend.h"
 #include "resources/Resources.h"
+#include "wizard/WizardState.h"
 
 #include <charconv>
 #include <memory>
@@ -75,6 +75,15 @@ frmWizard::frmWizard() : Form("frmWizard") {
     AddGroup.Click = [this] { AddGroup_Click(); };
     AddTotal.Click = [this] { AddTotal_Click(); };
     AddSelect.Click = [this] { AddSelect_Click(); };
+    RemoveSelect.Click = [this] { RemoveSelect_Click(); };
+    SelectList.Click = [this] { SelectList_Click(); };
+    ConditionCombo.Click = [this] { ConditionCombo_Click(); };
+    ConditionTextCombo.Change = [this] { ConditionTextCombo_Change(); };
+    ConditionTextCombo.Click = [this] { ConditionTextCombo_Click(); };
+    ConditionTextCombo.KeyDown = [this](int keyCode) { ConditionTextCombo_KeyDown(keyCode); };
+    SecondConditionText.Change = [this] { SecondConditionText_Change(); };
+    ConditionList.Click = [this] { ConditionList_Click(); };
+    ConditionDel.Click = [this] { ConditionDel_Click(); };
     StyleList.Click = [this] { StyleList_Click(); };
     Browse.Click = [this] { Browse_Click(); };
 }

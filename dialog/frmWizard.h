@@ -1,5 +1,6 @@
 #pragma once
 
+#include "generate/SelectionFormula.h"
 #include "platform/forms/Controls.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/TreeView.h"
@@ -51,6 +52,16 @@ public:
     void AddGroup_Click();
     void AddTotal_Click();
     void AddSelect_Click();
+    // Page 5: record selection.
+    void RemoveSelect_Click();
+    void SelectList_Click();
+    void ConditionCombo_Click();
+    void ConditionTextCombo_Change();
+    void ConditionTextCombo_Click();
+    void ConditionTextCombo_KeyDown(int keyCode);
+    void SecondConditionText_Change();
+    void ConditionList_Click();
+    void ConditionDel_Click();
     // Pages 6 and 7.
     void StyleList_Click();
     void Browse_Click();
@@ -258,9 +269,18 @@ void FillTopNGroupCombo();
 // The group-sorting page's arrangement for the sort kind k (0 Top N, 1 Bottom N, 2 Sort All,
 // -1 none).
 void ApplyTopNLayout(int k);
-// Disables RemoveSelect and hides the condition controls (no filtered field).
+// Disables RemoveSelect and ConditionDel and hides the condition controls (no filtered field).
 void HideConditionControls();
-// Checks the record selection formula built from the selection page before it is left.
+// Shows the value controls that operator op takes on the named field, and decides what Enter
+// does: Next for one value or a range, the value field's own handling for a list or a period.
+void ShowConditionControls(int op, const std::string& field);
+// The filtered fields of the selection page with their operators and values.
+std::vector<generate::FilteredField> FilteredFields();
+// Removes the filtered fields left at "is any value" (they have no values).
+void DropFieldsWithoutCondition();
+// Whether the engine accepts the record selection formula built from the selection page. The
+// report's own formula is the same afterwards whatever happens; a rejection is shown in a
+// message box titled "Error".
 bool CheckSelectionFormula();
 
 } // namespace foliant::Wizard

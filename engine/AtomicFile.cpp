@@ -1,7 +1,7 @@
 #include "engine/AtomicFile.h"
 
-#include "engine/EngineError.h"
 #include "engine/FileAccess.h"
+#include "engine/core/EngineError.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

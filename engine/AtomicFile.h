@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/core/Api.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,11 +16,11 @@ namespace foliant::engine {
 // replaced; a device or named pipe is written into, never replaced (see ResolveWriteTarget).
 // Temporary files that earlier saves into the same folder left behind when they were killed
 // are removed first.
-void WriteFileAtomically(const std::string& path, std::string_view contents);
+FOLIANT_ENGINE_API void WriteFileAtomically(const std::string& path, std::string_view contents);
 
 // For tests: makes the next atomic writes fail at one step, as a full disk or a failing
 // device would. Reset with std::nullopt.
 enum class WriteFailure { Write, Sync, Rename };
-void SetWriteFailureForTesting(std::optional<WriteFailure> failure);
+FOLIANT_ENGINE_API void SetWriteFailureForTesting(std::optional<WriteFailure> failure);
 
 } // namespace foliant::engine

@@ -1,8 +1,8 @@
 #include "engine/DataSource.h"
 
-#include "engine/EngineError.h"
 #include "engine/FileAccess.h"
 #include "engine/SqliteHandles.h"
+#include "engine/core/EngineError.h"
 
 #include <sqlite3.h>
 

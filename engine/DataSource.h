@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/core/Api.h"
+
 #include "engine/FieldDefinition.h"
 #include "engine/List.h"
 
@@ -13,7 +15,7 @@ class Table;
 using FieldList = ItemList<FieldDefinition>;
 
 // A table (or view) of a data source with its fields in column order.
-class Table : public automation::Object {
+class FOLIANT_ENGINE_API Table : public automation::Object {
 public:
     Table(std::string name, bool isView) : name_(std::move(name)), isView_(isView) {}
 
@@ -38,7 +40,7 @@ private:
 
 // A link between two tables from a declared foreign key: FromTable(FromFields) refers to
 // ToTable(ToFields).
-class TableLink : public automation::Object {
+class FOLIANT_ENGINE_API TableLink : public automation::Object {
 public:
     TableLink(std::string fromTable, std::vector<std::string> fromFields, std::string toTable,
               std::vector<std::string> toFields)
@@ -62,7 +64,8 @@ using LinkList = ItemList<TableLink>;
 
 // A report's data source: an SQLite database file, read only. Its tables and views come in
 // schema order, their fields in column order, links from the declared foreign keys.
-class DataSource : public automation::Object, public std::enable_shared_from_this<DataSource> {
+class FOLIANT_ENGINE_API DataSource : public automation::Object,
+                                      public std::enable_shared_from_this<DataSource> {
 public:
     // Opens the database read-only and reads its schema. Throws EngineError naming the file
     // when it cannot be opened or is not an SQLite database.

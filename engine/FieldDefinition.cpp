@@ -1,7 +1,7 @@
 #include "engine/FieldDefinition.h"
 
-#include "engine/EngineError.h"
 #include "engine/Report.h"
+#include "engine/core/EngineError.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "engine/Types.h"
-#include "platform/automation/Variant.h"
+#include "engine/core/Api.h"
+
+#include "engine/core/Types.h"
+#include "platform/automation/values/Variant.h"
 
 #include <memory>
 #include <optional>
@@ -18,7 +20,7 @@ struct Group;
 //
 // The name getters that belong to one kind (DatabaseFieldName, FormulaFieldName, …) throw
 // EngineError when asked of a definition of another kind, as do the summary getters.
-class FieldDefinition : public automation::Object {
+class FOLIANT_ENGINE_API FieldDefinition : public automation::Object {
 public:
     FieldKind Kind() const { return kind_; }
 
@@ -123,16 +125,16 @@ struct DeclaredTypeInfo {
     ValueType type = ValueType::Unknown;
     int length = 0;
 };
-DeclaredTypeInfo ValueTypeFromDeclaredType(const std::string& declared);
+FOLIANT_ENGINE_API DeclaredTypeInfo ValueTypeFromDeclaredType(const std::string& declared);
 
 // The English name of a summary operation ("sum", "Nth largest").
-std::string SummaryOperationName(SummaryOperation op);
-bool IsValidSummaryOperation(int op);
+FOLIANT_ENGINE_API std::string SummaryOperationName(SummaryOperation op);
+FOLIANT_ENGINE_API bool IsValidSummaryOperation(int op);
 // Operations that need a second field (correlation, covariance, weighted average).
-bool SummaryNeedsSecondField(SummaryOperation op);
+FOLIANT_ENGINE_API bool SummaryNeedsSecondField(SummaryOperation op);
 // Operations that need N or P (percentile, Nth largest, Nth smallest, Nth most frequent).
-bool SummaryNeedsNumber(SummaryOperation op);
+FOLIANT_ENGINE_API bool SummaryNeedsNumber(SummaryOperation op);
 // Operations whose field must be numeric.
-bool SummaryNeedsNumericField(SummaryOperation op);
+FOLIANT_ENGINE_API bool SummaryNeedsNumericField(SummaryOperation op);
 
 } // namespace foliant::engine

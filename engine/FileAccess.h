@@ -4,6 +4,8 @@
 // scripts and exported pages alike. A name that is not a regular file is refused at once
 // (nothing waits on a pipe or reads a device without end), and the reason is the system's.
 
+#include "engine/core/Api.h"
+
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -12,7 +14,7 @@ namespace foliant::engine {
 
 // Why a file cannot be read or written, as the end of a sentence: "the file does not exist",
 // "permission denied", "too many levels of symbolic links", "it is a named pipe, not a file".
-class FileError : public std::runtime_error {
+class FOLIANT_ENGINE_API FileError : public std::runtime_error {
 public:
     explicit FileError(const std::string& reason) : std::runtime_error(reason) {}
     std::string Reason() const { return what(); }
@@ -22,12 +24,12 @@ public:
 // as the file had when it was opened are read, and a file larger than limit is refused before
 // anything is read. Throws FileError for an empty name, a file that cannot be opened, anything
 // that is not a regular file, a file too large, or a failed read.
-std::string ReadRegularFile(const std::string& path, std::uintmax_t limit);
+FOLIANT_ENGINE_API std::string ReadRegularFile(const std::string& path, std::uintmax_t limit);
 
 // Checks that path names a regular file (symbolic links followed) without opening it, for
 // files that another library opens (a database, a shared library). Throws FileError like
 // ReadRegularFile.
-void RequireRegularFile(const std::string& path);
+FOLIANT_ENGINE_API void RequireRegularFile(const std::string& path);
 
 // Where writing path really goes. Symbolic links are followed to the name they end at, which
 // is then replaced in its own folder. A character device or named pipe (a terminal,

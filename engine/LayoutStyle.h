@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/core/Api.h"
+
 // The ten report styles: how each one draws (fonts, colours, rules, grid, shading, boxes) and
 // where it wants a group's name and summaries (before the group's records or after them).
 // The runner's layout reads the look; Report::ApplyLayoutStyle arranges the report's objects
@@ -69,6 +71,6 @@ struct LayoutStyle {
 // The look of style 0–9 ("Standard", "Leading Break", "Trailing Break", "Table", "Drop Table",
 // "Executive, Leading Break", "Executive, Trailing Break", "Shading", "Red/Blue Border",
 // "Maroon/Teal Box"). A number outside 0–9 gives "Standard".
-LayoutStyle StyleFor(int style);
+FOLIANT_ENGINE_API LayoutStyle StyleFor(int style);
 
 } // namespace foliant::engine

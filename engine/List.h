@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/EngineError.h"
-#include "platform/automation/Variant.h"
+#include "engine/core/EngineError.h"
+#include "platform/automation/values/Variant.h"
 
 #include <cmath>
 #include <functional>

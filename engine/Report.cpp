@@ -3,8 +3,8 @@
 #include "engine/ReportFieldCatalog.h"
 #include "engine/formula/Formula.h"
 
-#include "engine/EngineError.h"
 #include "engine/ReportFile.h"
+#include "engine/core/EngineError.h"
 
 #include <algorithm>
 #include <string>

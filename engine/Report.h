@@ -1,9 +1,11 @@
 #pragma once
 
+#include "engine/core/Api.h"
+
 #include "engine/DataSource.h"
 #include "engine/FieldDefinition.h"
 #include "engine/List.h"
-#include "engine/Types.h"
+#include "engine/core/Types.h"
 
 #include <map>
 #include <memory>
@@ -40,7 +42,7 @@ struct Group {
 
 // A report object: a field object showing a field definition, or a text object. Positions
 // and sizes in twips.
-class ReportObject : public automation::Object {
+class FOLIANT_ENGINE_API ReportObject : public automation::Object {
 public:
     ObjectKind Kind() const { return kind_; }
 
@@ -91,7 +93,8 @@ using SectionList = ItemList<Section>;
 using AreaList = ItemList<Area>;
 
 // A section of an area: a band of a given height holding report objects.
-class Section : public automation::Object, public std::enable_shared_from_this<Section> {
+class FOLIANT_ENGINE_API Section : public automation::Object,
+                                   public std::enable_shared_from_this<Section> {
 public:
     // "D", "GH1"; a second section of an area would be "Da", "Db", …
     std::string Name() const;
@@ -141,7 +144,8 @@ private:
 
 // An area of the report in print order: RH, PH, GH1…, D, …GF1, RF, PF. Group header areas
 // carry the group's condition, order and sorting settings.
-class Area : public automation::Object, public std::enable_shared_from_this<Area> {
+class FOLIANT_ENGINE_API Area : public automation::Object,
+                                public std::enable_shared_from_this<Area> {
 public:
     foliant::engine::AreaKind AreaKind() const { return kind_; }
     // "RH", "PH", "GH1", "D", "GF1", "RF", "PF".
@@ -188,7 +192,7 @@ private:
 
 // One entry of the summary sort list: a group summary whose values order all groups of its
 // group.
-class SummarySort : public automation::Object {
+class FOLIANT_ENGINE_API SummarySort : public automation::Object {
 public:
     SummarySort(std::shared_ptr<FieldDefinition> summary, SortDirection direction)
         : summary_(std::move(summary)), direction_(direction) {}
@@ -201,7 +205,7 @@ private:
     SortDirection direction_;
 };
 
-class SummarySortList : public ItemList<SummarySort> {
+class FOLIANT_ENGINE_API SummarySortList : public ItemList<SummarySort> {
 public:
     SummarySortList(std::shared_ptr<Report> report);
     void AddSummarySort(const std::shared_ptr<FieldDefinition>& summary, int direction);
@@ -215,7 +219,8 @@ using DefinitionList = ItemList<FieldDefinition>;
 // A report: kind 1 (columnar), over one data source, with its areas, groups, field
 // definitions, summaries, summary sorts, title, style and record selection formula.
 // Every failing operation throws EngineError with a description of what and where.
-class Report : public automation::Object, public std::enable_shared_from_this<Report> {
+class FOLIANT_ENGINE_API Report : public automation::Object,
+                                  public std::enable_shared_from_this<Report> {
 public:
     // A new, empty columnar report over the data source: areas RH, PH, D, RF, PF with one
     // section each.

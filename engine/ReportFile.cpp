@@ -1,9 +1,9 @@
 #include "engine/ReportFile.h"
 
 #include "engine/AtomicFile.h"
-#include "engine/EngineError.h"
 #include "engine/FileAccess.h"
 #include "engine/LayoutStyle.h"
+#include "engine/core/EngineError.h"
 
 #include <nlohmann/json.hpp>
 

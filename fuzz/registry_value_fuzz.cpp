@@ -1,7 +1,7 @@
 // Registry values are raw bytes of any declared type, possibly written by another program.
 // Every value must read back byte for byte, and RegObject must turn it into a Variant (or a
 // recorded error) without reading past its bytes.
-#include "platform/automation/AutomationError.h"
+#include "platform/automation/values/AutomationError.h"
 #include "platform/winreg/WinReg.h"
 #include "registry/RegObject.h"
 

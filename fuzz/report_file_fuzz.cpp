@@ -1,8 +1,8 @@
 // Report files come from disk and may be damaged or hostile. Loading must either give a whole
 // report or throw EngineError; a report that loads must save to a file that loads again into
 // the same report.
-#include "engine/EngineError.h"
 #include "engine/ReportFile.h"
+#include "engine/core/EngineError.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -12,8 +12,8 @@
 // when asked: RaiseAllErrors for every member, RaiseWriteError for writes. Each member opens
 // and closes its keys within the call; no key stays open between calls.
 
-#include "platform/automation/AutomationError.h"
-#include "platform/automation/Variant.h"
+#include "platform/automation/values/AutomationError.h"
+#include "platform/automation/values/Variant.h"
 
 #include <cstdint>
 #include <string>

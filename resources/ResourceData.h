@@ -22,9 +22,16 @@ struct PictureEntry {
     std::size_t size;
 };
 
-// Sorted by id, ids unique.
-extern const StringEntry kStringTable[];
-extern const std::size_t kStringTableSize;
+// One language's texts, sorted by id, ids unique.
+struct StringTable {
+    std::string_view language;
+    const StringEntry* entries;
+    std::size_t size;
+};
+
+// English first: the table the others fall back to.
+extern const StringTable kStringTables[];
+extern const std::size_t kStringTableCount;
 
 extern const PictureEntry kPictureTable[];
 extern const std::size_t kPictureTableSize;

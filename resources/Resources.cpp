@@ -1,5 +1,6 @@
 #include "resources/Resources.h"
 
+#include "resources/Language.h"
 #include "resources/ResourceData.h"
 
 #include <algorithm>
@@ -9,16 +10,30 @@ namespace foliant::resources {
 
 namespace {
 
-std::span<const detail::StringEntry> Strings() {
-    return {detail::kStringTable, detail::kStringTableSize};
+// The table of a language; null when there is none.
+const detail::StringTable* Table(std::string_view language) {
+    for (std::size_t i = 0; i < detail::kStringTableCount; ++i) {
+        if (detail::kStringTables[i].language == language) {
+            return &detail::kStringTables[i];
+        }
+    }
+    return nullptr;
+}
+
+std::span<const detail::StringEntry> Strings(const detail::StringTable& table) {
+    return {table.entries, table.size};
+}
+
+const detail::StringTable& English() {
+    return detail::kStringTables[0];
 }
 
 std::span<const detail::PictureEntry> Pictures() {
     return {detail::kPictureTable, detail::kPictureTableSize};
 }
 
-const detail::StringEntry* FindString(int id) {
-    const auto strings = Strings();
+const detail::StringEntry* FindString(const detail::StringTable& table, int id) {
+    const auto strings = Strings(table);
     const auto it =
         std::lower_bound(strings.begin(), strings.end(), id,
                          [](const detail::StringEntry& e, int key) { return e.id < key; });
@@ -59,23 +74,53 @@ constexpr std::array<std::string_view, 5> kImageListKeys = {"Database", "Groups"
 } // namespace
 
 std::string LoadResString(int id) {
-    if (const auto* entry = FindString(id)) {
+    if (const auto* table = Table(SystemLanguageCode())) {
+        if (const auto* entry = FindString(*table, id)) {
+            return std::string(entry->text);
+        }
+    }
+    return LoadResString(id, English().language);
+}
+
+std::string LoadResString(int id, std::string_view language) {
+    const auto* table = Table(language);
+    if (table == nullptr) {
+        throw ResourceError("There is no string table for the language \"" + std::string(language) +
+                            "\".");
+    }
+    if (const auto* entry = FindString(*table, id)) {
         return std::string(entry->text);
     }
-    throw ResourceError("The string table has no string " + std::to_string(id) + ".");
+    throw ResourceError(
+        "The string table" +
+        (table == &English() ? std::string() : " \"" + std::string(language) + "\"") +
+        " has no string " + std::to_string(id) + ".");
 }
 
 bool HasResString(int id) {
-    return FindString(id) != nullptr;
+    return FindString(English(), id) != nullptr;
 }
 
 std::vector<int> ResStringIds() {
+    return ResStringIds(English().language);
+}
+
+std::vector<int> ResStringIds(std::string_view language) {
     std::vector<int> ids;
-    ids.reserve(Strings().size());
-    for (const auto& entry : Strings()) {
-        ids.push_back(entry.id);
+    if (const auto* table = Table(language)) {
+        for (const auto& entry : Strings(*table)) {
+            ids.push_back(entry.id);
+        }
     }
     return ids;
+}
+
+std::vector<std::string> StringTableLanguages() {
+    std::vector<std::string> codes;
+    for (std::size_t i = 0; i < detail::kStringTableCount; ++i) {
+        codes.emplace_back(detail::kStringTables[i].language);
+    }
+    return codes;
 }
 
 std::span<const std::uint8_t> LoadResPicture(int id) {

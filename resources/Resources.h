@@ -1,11 +1,12 @@
 #pragma once
 
-// The wizard's resources: the string table (every text the dialog shows, by id) and the
+// The wizard's resources: the string tables (every text the dialog shows, by id, one table per
+// language, English first) and the
 // pictures (numbered bitmaps, the image list's icons under their keys, the arrows of the move
 // buttons). Everything is compiled into the library; nothing is read from disk at run time and
 // nothing here needs a display or a toolkit. Pictures are PNG files, handed out as their bytes.
 
-#include "platform/automation/AutomationError.h"
+#include "platform/automation/values/AutomationError.h"
 
 #include <cstdint>
 #include <span>
@@ -26,15 +27,27 @@ public:
         : AutomationError(kResourceNotFound, "Foliant", description) {}
 };
 
-// The text of string `id`, exactly as stored (blanks, line feeds and all).
-// Throws ResourceError when the table has no string `id`; never returns a made-up text.
+// The text of string `id` in the table of the system's language (SystemLanguageCode), exactly
+// as stored (blanks, line feeds and all); the English text when that language has no table or
+// its table lacks the id. Throws ResourceError when the English table has no string `id`;
+// never returns a made-up text.
 std::string LoadResString(int id);
 
-// Whether the string table holds string `id`.
+// The text of string `id` in the table of `language`, without falling back to English. Throws
+// ResourceError when there is no such table or it has no string `id`.
+std::string LoadResString(int id, std::string_view language);
+
+// Whether the English string table holds string `id`.
 bool HasResString(int id);
 
-// Every id of the string table, ascending.
+// Every id of the English string table, ascending.
 std::vector<int> ResStringIds();
+
+// The language codes that have a string table, "en" first.
+std::vector<std::string> StringTableLanguages();
+
+// Every id of the table of `language`, ascending; empty when there is no such table.
+std::vector<int> ResStringIds(std::string_view language);
 
 // The PNG bytes of bitmap `id` (102 the last page's picture, 103 + n the preview of style n).
 // The bytes live as long as the program. Throws ResourceError for an unknown id.

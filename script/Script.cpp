@@ -1,12 +1,12 @@
 #include "script/Script.h"
 
 #include "component/VRStandardWizard.h"
-#include "component/WizardState.h"
 #include "dialog/frmWizard.h"
 #include "engine/FileAccess.h"
 #include "platform/forms/Dump.h"
 #include "platform/forms/HeadlessBackend.h"
 #include "platform/forms/UserActions.h"
+#include "wizard/WizardState.h"
 
 #include <charconv>
 #include <map>

@@ -2,8 +2,8 @@
 
 #include "apps/foliant/ReportSettings.h"
 #include "engine/AtomicFile.h"
-#include "engine/EngineError.h"
 #include "engine/ReportFile.h"
+#include "engine/core/EngineError.h"
 #include "engine/page/HtmlPainter.h"
 #include "engine/page/TextPainter.h"
 #include "engine/run/Layout.h"

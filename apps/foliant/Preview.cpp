@@ -1,8 +1,8 @@
 #include "apps/foliant/Preview.h"
 
 #include "apps/foliant/ReportSettings.h"
-#include "engine/EngineError.h"
 #include "engine/ReportFile.h"
+#include "engine/core/EngineError.h"
 #include "engine/run/Layout.h"
 
 #ifdef FOLIANT_WITH_GUI

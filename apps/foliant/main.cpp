@@ -18,8 +18,8 @@
 #ifdef FOLIANT_WITH_GUI
 #include "apps/foliant/WizardWindow.h"
 #endif
-#include "engine/EngineError.h"
 #include "engine/ReportFile.h"
+#include "engine/core/EngineError.h"
 
 #include <CLI/CLI.hpp>
 
@@ -158,8 +158,7 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (*demo) {
-            const auto report = foliant::app::BuildDemoReport(database);
-            report->ApplyLayoutStyle(demoStyle);
+            const auto report = foliant::app::BuildDemoReport(database, demoStyle);
             report->SaveToFile(out, 0);
             // Print what was saved, read back from the file.
             const auto saved = foliant::engine::LoadReportFromFile(out);

@@ -9,8 +9,8 @@
 // its operands' types, and yields an immutable, copyable CheckedFormula. Evaluation never
 // re-checks: a CheckedFormula is always well-typed.
 
-#include "engine/Types.h"
-#include "engine/Value.h"
+#include "engine/core/Types.h"
+#include "engine/core/Value.h"
 #include "engine/formula/FormulaError.h"
 #include "engine/formula/Syntax.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/EngineError.h"
+#include "engine/core/EngineError.h"
 
 #include <cstddef>
 #include <string>

@@ -3,7 +3,7 @@
 // Splits formula text into tokens on demand, so that a problem late in the text is reported
 // only after everything before it was found sound.
 
-#include "engine/Value.h"
+#include "engine/core/Value.h"
 
 #include <cstddef>
 #include <string>

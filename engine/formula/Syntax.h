@@ -3,7 +3,7 @@
 // The syntax tree of a checked formula. Every node knows where it starts in the formula text
 // and the type it yields; the parser builds it only from text that passed every check.
 
-#include "engine/Value.h"
+#include "engine/core/Value.h"
 
 #include <cstddef>
 #include <memory>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/core/Api.h"
+
 // HTML output: one self-contained document, each page a white sheet of its real size with every
 // item absolutely positioned on it (1 point = 20 twips). Text is escaped; runs are clipped to
 // their boxes.
@@ -10,7 +12,7 @@
 
 namespace foliant::engine::page {
 
-class HtmlPainter : public Painter {
+class FOLIANT_ENGINE_API HtmlPainter : public Painter {
 public:
     void BeginDocument(const Document& document) override;
     void BeginPage(const Page& page) override;
@@ -27,9 +29,9 @@ private:
     std::string html_;
 };
 
-std::string RenderHtml(const Document& document);
+FOLIANT_ENGINE_API std::string RenderHtml(const Document& document);
 
 // Text with &, <, >, " and ' escaped for HTML.
-std::string EscapeHtml(const std::string& text);
+FOLIANT_ENGINE_API std::string EscapeHtml(const std::string& text);
 
 } // namespace foliant::engine::page

@@ -5,7 +5,7 @@
 // draws this same model. All positions and sizes are in twips (1/1440 inch) from the page's
 // top left corner.
 
-#include "engine/Types.h"
+#include "engine/core/Types.h"
 
 #include <cstdint>
 #include <string>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/core/Api.h"
+
 // One drawing interface for every output: a painter is told about each page and each item on
 // it, in painting order.
 
@@ -23,8 +25,8 @@ public:
 };
 
 // Paints every page of the document.
-void PaintDocument(const Document& document, Painter& painter);
+FOLIANT_ENGINE_API void PaintDocument(const Document& document, Painter& painter);
 // Paints one page's items between BeginPage and EndPage.
-void PaintPage(const Page& page, Painter& painter);
+FOLIANT_ENGINE_API void PaintPage(const Page& page, Painter& painter);
 
 } // namespace foliant::engine::page

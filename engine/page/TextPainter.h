@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/core/Api.h"
+
 // Plain-text output: each page as lines of characters on a grid of 120 by 240 twips (the
 // metric model's 10-point character), text runs only. A run starts at the column nearest its
 // box's left edge (right-aligned runs end at the column of the box's right edge, centred ones
@@ -14,7 +16,7 @@
 
 namespace foliant::engine::page {
 
-class TextPainter : public Painter {
+class FOLIANT_ENGINE_API TextPainter : public Painter {
 public:
     void BeginPage(const Page& page) override;
     void DrawFill(const Fill&) override {}
@@ -35,6 +37,6 @@ private:
     int pages_ = 0;
 };
 
-std::string RenderText(const Document& document);
+FOLIANT_ENGINE_API std::string RenderText(const Document& document);
 
 } // namespace foliant::engine::page

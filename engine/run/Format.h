@@ -2,8 +2,8 @@
 
 // Values as a report shows them, by the locale's conventions.
 
-#include "engine/Types.h"
-#include "engine/Value.h"
+#include "engine/core/Types.h"
+#include "engine/core/Value.h"
 
 #include <string>
 

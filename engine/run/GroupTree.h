@@ -4,8 +4,8 @@
 // by their keys (ascending, descending, first appearance) and then by a summary (Sort All,
 // Top N, Bottom N with the rest gathered into one "Others" group or dropped).
 
-#include "engine/Types.h"
-#include "engine/Value.h"
+#include "engine/core/Types.h"
+#include "engine/core/Value.h"
 #include "engine/run/Summary.h"
 
 #include <cstdint>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/core/Api.h"
+
 // Laying a run out into pages: report header once (first), page header at the top of every
 // page, for each group its header, its records' details and its footer, the report footer at
 // the end, page footer at the bottom of every page.
@@ -27,8 +29,8 @@ namespace foliant::engine::run {
 enum class PaperSize { Letter, A4 };
 
 // Twips.
-int PaperWidth(PaperSize paper);
-int PaperHeight(PaperSize paper);
+FOLIANT_ENGINE_API int PaperWidth(PaperSize paper);
+FOLIANT_ENGINE_API int PaperHeight(PaperSize paper);
 inline constexpr int kPageMargin = 360; // a quarter inch on every side
 
 struct LayoutSettings {
@@ -45,12 +47,13 @@ using engine::LayoutStyle;
 using engine::StyleFor;
 
 // Lays the run out. Never throws for a run RunReport produced.
-page::Document LayOutReport(const RunResult& run, const LayoutSettings& settings = {});
+FOLIANT_ENGINE_API page::Document LayOutReport(const RunResult& run,
+                                               const LayoutSettings& settings = {});
 
 // Runs the report and lays it out: the whole road from a report to its pages, which any
 // painter then draws (page::RenderText, page::RenderHtml, the Qt painter). Throws what
 // RunReport throws.
-page::Document RenderReport(const Report& report, const RunOptions& options = {},
-                            const LayoutSettings& settings = {});
+FOLIANT_ENGINE_API page::Document RenderReport(const Report& report, const RunOptions& options = {},
+                                               const LayoutSettings& settings = {});
 
 } // namespace foliant::engine::run

@@ -1,6 +1,6 @@
 #include "engine/run/Query.h"
 
-#include "engine/EngineError.h"
+#include "engine/core/EngineError.h"
 
 #include <algorithm>
 #include <cctype>

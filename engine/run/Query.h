@@ -4,7 +4,7 @@
 // tables that hold them, joined along the data source's foreign-key links.
 
 #include "engine/DataSource.h"
-#include "engine/Value.h"
+#include "engine/core/Value.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
 #include "engine/run/Runner.h"
 
-#include "engine/EngineError.h"
 #include "engine/SqliteHandles.h"
+#include "engine/core/EngineError.h"
 #include "engine/run/Selection.h"
 #include "engine/run/Values.h"
 

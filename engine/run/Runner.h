@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/core/Api.h"
+
 // Running a report: one query over its data source, the record selection applied, records
 // broken into nested groups with every summary computed per group and over the report, and
 // the groups arranged (their order, Sort All, Top N / Bottom N with Others).
@@ -28,7 +30,7 @@ struct RunOptions {
     std::map<std::string, Value> parameters;
 };
 
-class RunResult {
+class FOLIANT_ENGINE_API RunResult {
 public:
     std::shared_ptr<const Report> report;
     Date runDate;
@@ -67,6 +69,6 @@ private:
 // Runs the report over its data source (opened read-only). Throws EngineError naming the
 // problem: the database cannot be opened or read, the report uses tables that are not linked,
 // a field is not in the database, the selection formula cannot be evaluated.
-RunResult RunReport(const Report& report, const RunOptions& options = {});
+FOLIANT_ENGINE_API RunResult RunReport(const Report& report, const RunOptions& options = {});
 
 } // namespace foliant::engine::run

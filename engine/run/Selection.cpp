@@ -1,7 +1,7 @@
 #include "engine/run/Selection.h"
 
-#include "engine/EngineError.h"
 #include "engine/ReportFieldCatalog.h"
+#include "engine/core/EngineError.h"
 #include "engine/formula/Formula.h"
 #include "engine/formula/SqlTranslation.h"
 #include "engine/run/Query.h"

@@ -4,7 +4,7 @@
 // they read, the part of the selection SQL does exactly, and evaluation on a record.
 
 #include "engine/Report.h"
-#include "engine/Value.h"
+#include "engine/core/Value.h"
 
 #include <map>
 #include <memory>

@@ -25,8 +25,8 @@
 // percentile; at most N values for Nth largest/smallest; one entry per distinct value for
 // distinct count, mode and Nth most frequent.
 
-#include "engine/Types.h"
-#include "engine/Value.h"
+#include "engine/core/Types.h"
+#include "engine/core/Value.h"
 #include "engine/run/Values.h"
 
 #include <cstdint>

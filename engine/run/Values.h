@@ -3,8 +3,8 @@
 // Value handling shared by the runner's units: one total order over values, reading stored
 // database values as the field's type, and the keys that group conditions break on.
 
-#include "engine/Types.h"
-#include "engine/Value.h"
+#include "engine/core/Types.h"
+#include "engine/core/Value.h"
 
 #include <optional>
 #include <string_view>

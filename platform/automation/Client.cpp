@@ -1,7 +1,7 @@
 #include "platform/automation/Client.h"
 
-#include "platform/automation/AutomationError.h"
 #include "platform/automation/Bridge.h"
+#include "platform/automation/values/AutomationError.h"
 
 #include <cstdio>
 #include <cstring>

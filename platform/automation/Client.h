@@ -3,7 +3,7 @@
 // The host side: creating an object of a registered class the way a host does, through the
 // registry and the component's exports only.
 
-#include "platform/automation/Variant.h"
+#include "platform/automation/values/Variant.h"
 
 #include <memory>
 #include <string_view>

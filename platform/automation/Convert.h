@@ -6,8 +6,8 @@
 // does not fit. None ever guesses: an object, an array or a text that is not a number is never
 // a number.
 
-#include "platform/automation/AutomationError.h"
-#include "platform/automation/Variant.h"
+#include "platform/automation/values/AutomationError.h"
+#include "platform/automation/values/Variant.h"
 
 #include <memory>
 #include <string>

@@ -21,11 +21,11 @@
 //         return table;
 //     }
 
-#include "platform/automation/AutomationError.h"
 #include "platform/automation/Convert.h"
 #include "platform/automation/Guid.h"
-#include "platform/automation/Variant.h"
 #include "platform/automation/foliant_automation.h"
+#include "platform/automation/values/AutomationError.h"
+#include "platform/automation/values/Variant.h"
 
 #include <cstddef>
 #include <cstdint>

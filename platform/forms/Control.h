@@ -9,6 +9,7 @@ namespace foliant::forms {
 
 class Form;
 class Frame;
+class TextEditor;
 
 enum class ControlKind {
     Label,
@@ -99,6 +100,9 @@ public:
     bool HasWindow() const noexcept;
     // Whether the control takes the focus when tabbed to or clicked.
     bool TakesFocus() const noexcept;
+
+    // The text a person edits in this control (text box, combo box), or null.
+    virtual TextEditor* Editor() noexcept { return nullptr; }
 
     // Gives the control the focus. Does nothing and returns false when the control cannot take
     // it (no window, not a focus taker, hidden or disabled); never throws.

@@ -2,7 +2,6 @@
 
 #include "platform/forms/Backend.h"
 #include "platform/forms/Form.h"
-#include "platform/forms/Utf8.h"
 
 #include <algorithm>
 
@@ -121,151 +120,14 @@ void OptionButton::BeforeUserClick() {
     SetValue(true);
 }
 
-// --- TextEditor ---------------------------------------------------------------------------
-
-int TextEditor::Length() const {
-    return utf8::Length(text_);
-}
-
-const std::string& TextEditor::SelText() const {
-    const std::size_t from = utf8::Offset(text_, selStart_);
-    const std::size_t to = utf8::Offset(text_, selStart_ + selLength_);
-    selText_ = text_.substr(from, to - from);
-    return selText_;
-}
-
-bool TextEditor::AssignText(std::string text) {
-    const bool changed = text != text_ || selStart_ != 0 || selLength_ != 0;
-    text_ = std::move(text);
-    selStart_ = 0;
-    selLength_ = 0;
-    return changed;
-}
-
-bool TextEditor::AssignSelection(int start, int length) {
-    const int total = Length();
-    start = std::clamp(start, 0, total);
-    length = std::clamp(length, 0, total - start);
-    const bool changed = start != selStart_ || length != selLength_;
-    selStart_ = start;
-    selLength_ = length;
-    return changed;
-}
-
-void TextEditor::ReplaceSelection(const std::string& text) {
-    const std::size_t from = utf8::Offset(text_, selStart_);
-    const std::size_t to = utf8::Offset(text_, selStart_ + selLength_);
-    text_.replace(from, to - from, text);
-    selStart_ += utf8::Length(text);
-    selLength_ = 0;
-}
-
-bool TextEditor::DeleteAt(bool backwards) {
-    if (selLength_ == 0) {
-        if (backwards) {
-            if (selStart_ == 0) {
-                return false;
-            }
-            --selStart_;
-        } else if (selStart_ >= Length()) {
-            return false;
-        }
-        selLength_ = 1;
-    }
-    ReplaceSelection({});
-    return true;
-}
-
-void TextEditor::TypeCharacters(const std::string& text, const std::function<void()>& requireUsable,
-                                const std::function<void(int&)>& keyPress,
-                                const std::function<void()>& edited) {
-    for (char32_t ch : utf8::Decode(text)) {
-        requireUsable(); // a handler may have hidden or disabled the control meanwhile
-        int key = static_cast<int>(ch);
-        if (keyPress) {
-            keyPress(key);
-        }
-        if (key == 0) {
-            continue;
-        }
-        if (key == kKeyBack) {
-            if (!DeleteAt(true)) {
-                continue;
-            }
-        } else {
-            ReplaceSelection(utf8::Encode(static_cast<char32_t>(key)));
-        }
-        edited();
-    }
-}
-
-// Editing shared by text boxes and combo boxes: the control announces, the editor changes.
-namespace {
-
-template <typename Box> void AnnounceEdit(Box& box) {
-    box.Announce(What::Text);
-    box.Announce(What::Selection);
-}
-
-} // namespace
-
 // --- TextBox ------------------------------------------------------------------------------
 
 TextBox::TextBox(Form& form, std::string name)
-    : Control(form, std::move(name), ControlKind::TextBox) {}
+    : Control(form, std::move(name), ControlKind::TextBox),
+      TextEditor(static_cast<Control&>(*this)) {}
 
 void TextBox::SetText(std::string text) {
-    if (AssignText(std::move(text))) {
-        AnnounceEdit(*this);
-    }
-}
-
-void TextBox::SetSelStart(int start) {
-    if (AssignSelection(start, 0)) {
-        Announce(What::Selection);
-    }
-}
-
-void TextBox::SetSelLength(int length) {
-    if (AssignSelection(SelStart(), length)) {
-        Announce(What::Selection);
-    }
-}
-
-void TextBox::UserSetSelection(int start, int length) {
-    RequireUsable("select text in");
-    Parent().FocusChanged(this);
-    if (AssignSelection(start, length)) {
-        Announce(What::Selection);
-    }
-}
-
-void TextBox::UserType(const std::string& text) {
-    RequireUsable("type into");
-    Parent().FocusChanged(this);
-    TypeCharacters(
-        text, [this] { RequireUsable("type into"); }, KeyPress,
-        [this] {
-            AnnounceEdit(*this);
-            Run(Change);
-        });
-}
-
-void TextBox::UserPaste(const std::string& text) {
-    RequireUsable("paste into");
-    Parent().FocusChanged(this);
-    ReplaceSelection(text);
-    AnnounceEdit(*this);
-    Run(Change);
-}
-
-void TextBox::UserDelete() {
-    RequireUsable("delete text in");
-    Parent().FocusChanged(this);
-    if (DeleteAt(false)) {
-        AnnounceEdit(*this);
-        Run(Change);
-    }
+    AssignText(std::move(text));
 }
 
 // --- ListControl --------------------------------------------------------------------------
@@ -418,7 +280,8 @@ ListBox::ListBox(Form& form, std::string name)
 // --- ComboBox -----------------------------------------------------------------------------
 
 ComboBox::ComboBox(Form& form, std::string name, Style style)
-    : ListControl(form, std::move(name), ControlKind::ComboBox), style_(style) {}
+    : ListControl(form, std::move(name), ControlKind::ComboBox),
+      TextEditor(static_cast<Control&>(*this)), style_(style) {}
 
 void ComboBox::SetStyle(Style style) {
     if (style_ == style) {
@@ -435,10 +298,7 @@ void ComboBox::IndexChanged(bool bySelection) {
     // A drop-down list always shows its selected item; an edit field takes the text of an
     // item chosen, and is emptied when the selection is taken away by code.
     if (style_ == Style::DropDownList || bySelection) {
-        const std::string text = ListIndex() >= 0 ? List(ListIndex()) : std::string();
-        if (AssignText(text)) {
-            AnnounceEdit(*this);
-        }
+        AssignText(ListIndex() >= 0 ? List(ListIndex()) : std::string());
     }
 }
 
@@ -458,24 +318,10 @@ void ComboBox::SetText(std::string text) {
         SelectQuietly(found);
         return;
     }
-    if (AssignText(std::move(text))) {
-        AnnounceEdit(*this);
-    }
+    AssignText(std::move(text));
 }
 
-void ComboBox::SetSelStart(int start) {
-    if (AssignSelection(start, 0)) {
-        Announce(What::Selection);
-    }
-}
-
-void ComboBox::SetSelLength(int length) {
-    if (AssignSelection(SelStart(), length)) {
-        Announce(What::Selection);
-    }
-}
-
-void ComboBox::RequireEditField(const char* action) const {
+void ComboBox::RequireEditable(const char* action) const {
     RequireUsable(action);
     if (style_ == Style::DropDownList) {
         throw UserActionRefused(std::string("Cannot ") + action + " '" + Name() +
@@ -483,40 +329,8 @@ void ComboBox::RequireEditField(const char* action) const {
     }
 }
 
-void ComboBox::AfterEdit() {
-    AnnounceEdit(*this);
+void ComboBox::EditedByUser() {
     DropSelectionQuietly();
-    Run(Change);
-}
-
-void ComboBox::UserSetSelection(int start, int length) {
-    RequireEditField("select text in");
-    Parent().FocusChanged(this);
-    if (AssignSelection(start, length)) {
-        Announce(What::Selection);
-    }
-}
-
-void ComboBox::UserType(const std::string& text) {
-    RequireEditField("type into");
-    Parent().FocusChanged(this);
-    TypeCharacters(
-        text, [this] { RequireEditField("type into"); }, KeyPress, [this] { AfterEdit(); });
-}
-
-void ComboBox::UserPaste(const std::string& text) {
-    RequireEditField("paste into");
-    Parent().FocusChanged(this);
-    ReplaceSelection(text);
-    AfterEdit();
-}
-
-void ComboBox::UserDelete() {
-    RequireEditField("delete text in");
-    Parent().FocusChanged(this);
-    if (DeleteAt(false)) {
-        AfterEdit();
-    }
 }
 
 // --- Frame, PictureBox, ImageList, CommonDialog, CustomControl -----------------------------

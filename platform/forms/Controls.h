@@ -2,6 +2,7 @@
 
 #include "platform/forms/Control.h"
 #include "platform/forms/Picture.h"
+#include "platform/forms/TextEditor.h"
 
 #include <cstdint>
 #include <functional>
@@ -77,57 +78,13 @@ private:
     bool value_ = false;
 };
 
-// The editable text shared by text boxes and combo boxes. Positions count characters
-// (Unicode code points), not bytes.
-class TextEditor {
-public:
-    const std::string& Text() const noexcept { return text_; }
-    int SelStart() const noexcept { return selStart_; }
-    int SelLength() const noexcept { return selLength_; }
-    int Length() const;
-    const std::string& SelText() const;
-
-protected:
-    // Returns whether anything changed.
-    bool AssignText(std::string text);
-    bool AssignSelection(int start, int length);
-    void ReplaceSelection(const std::string& text);
-    // Delete the selection, or one character before (backwards) or after the caret.
-    bool DeleteAt(bool backwards);
-    // Types text as a person does, one character at a time: checks the control still takes
-    // input, runs keyPress (which may replace the character, or cancel it with 0), applies the
-    // character (Backspace deletes) and calls edited after each change.
-    void TypeCharacters(const std::string& text, const std::function<void()>& requireUsable,
-                        const std::function<void(int&)>& keyPress,
-                        const std::function<void()>& edited);
-
-private:
-    std::string text_;
-    int selStart_ = 0;
-    int selLength_ = 0;
-    mutable std::string selText_;
-};
-
 class TextBox : public Control, public TextEditor {
 public:
     TextBox(Form& form, std::string name);
     // Shows the text (caret at the start); runs nothing.
     void SetText(std::string text);
-    // Caret and selection; clamped to the text. Run nothing.
-    void SetSelStart(int start);
-    void SetSelLength(int length);
 
-    // A person selects part of the text (a caret move when length is 0). Runs nothing.
-    void UserSetSelection(int start, int length);
-    // A person types at the caret, one character at a time: KeyPress (which may replace the
-    // character or cancel it by setting 0; 8 is Backspace), then the text changes and Change
-    // runs.
-    void UserType(const std::string& text);
-    // A person pastes over the selection: the text changes once and Change runs once.
-    void UserPaste(const std::string& text);
-    // A person presses Delete: the selection (or the character after the caret) goes and
-    // Change runs once; nothing runs when there was nothing to delete.
-    void UserDelete();
+    TextEditor* Editor() noexcept override { return this; }
 };
 
 // The item list shared by list boxes and combo boxes. Item indexes are 0-based; ListIndex -1
@@ -188,6 +145,9 @@ public:
     ListBox(Form& form, std::string name);
 };
 
+// A drop-down list, or (DropDownCombo) an edit field with a list to choose its text from.
+// Typing into the edit field is refused on a drop-down list; an edit leaves the list without a
+// selected item (no Click runs).
 class ComboBox : public ListControl, public TextEditor {
 public:
     enum class Style { DropDownCombo = 0, DropDownList = 2 };
@@ -200,20 +160,14 @@ public:
     // nothing; on a drop-down list it selects the item with that text without running Click (""
     // selects nothing) and throws FormsError 383 for a text no item has.
     void SetText(std::string text);
-    void SetSelStart(int start);
-    void SetSelLength(int length);
 
-    // Typing into the edit field (refused on a drop-down list); as for TextBox. An edit
-    // leaves the list without a selected item (no Click runs).
-    void UserSetSelection(int start, int length);
-    void UserType(const std::string& text);
-    void UserPaste(const std::string& text);
-    void UserDelete();
+    TextEditor* Editor() noexcept override { return this; }
+    bool HasEditField() const noexcept override { return style_ == Style::DropDownCombo; }
 
 private:
     void IndexChanged(bool bySelection) override;
-    void RequireEditField(const char* action) const;
-    void AfterEdit();
+    void RequireEditable(const char* action) const override;
+    void EditedByUser() override;
     Style style_;
 };
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/automation/AutomationError.h"
+#include "platform/automation/values/AutomationError.h"
 
 #include <stdexcept>
 #include <string>

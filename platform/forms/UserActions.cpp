@@ -13,15 +13,12 @@ namespace {
                             "': it is a " + KindName(control.Kind()) + ".");
 }
 
-// Runs the edit on a text box or a combo box edit field.
-template <typename Edit> void EditText(Control& control, const char* action, Edit&& edit) {
-    if (auto* box = dynamic_cast<TextBox*>(&control)) {
-        edit(*box);
-    } else if (auto* combo = dynamic_cast<ComboBox*>(&control)) {
-        edit(*combo);
-    } else {
+TextEditor& AsEditor(Control& control, const char* action) {
+    TextEditor* editor = control.Editor();
+    if (editor == nullptr) {
         WrongKind(control, action);
     }
+    return *editor;
 }
 
 ListControl& AsList(Control& control) {
@@ -43,33 +40,19 @@ TreeView& AsTree(Control& control) {
 } // namespace
 
 void Type(Control& control, const std::string& text) {
-    EditText(control, "type into", [&](auto& box) {
-        box.UserSetSelection(0, box.Length());
-        box.UserType(text);
-    });
+    AsEditor(control, "type into").UserTypeOver(text);
 }
 
 void Append(Control& control, const std::string& text) {
-    EditText(control, "type into", [&](auto& box) {
-        box.UserSetSelection(box.Length(), 0);
-        box.UserType(text);
-    });
+    AsEditor(control, "type into").UserAppend(text);
 }
 
 void Paste(Control& control, const std::string& text) {
-    EditText(control, "paste into", [&](auto& box) {
-        box.UserSetSelection(0, box.Length());
-        box.UserPaste(text);
-    });
+    AsEditor(control, "paste into").UserPasteOver(text);
 }
 
 void Clear(Control& control) {
-    EditText(control, "clear", [&](auto& box) {
-        box.UserSetSelection(0, box.Length());
-        if (box.Length() > 0) {
-            box.UserDelete();
-        }
-    });
+    AsEditor(control, "clear").UserClear();
 }
 
 void Select(Control& control, int index) {

@@ -11,14 +11,11 @@
 
 namespace foliant::forms::user {
 
-// Selects the whole text of a text box or combo box edit field and types over it, one
-// character at a time.
+// The whole-text edits of a text box or combo box edit field (TextEditor::UserTypeOver,
+// UserAppend, UserPasteOver, UserClear).
 void Type(Control& control, const std::string& text);
-// Types at the end of the existing text.
 void Append(Control& control, const std::string& text);
-// Selects the whole text and pastes over it: one Change.
 void Paste(Control& control, const std::string& text);
-// Selects the whole text and deletes it: one Change with the empty text (none when empty).
 void Clear(Control& control);
 // Selects a list or combo box entry by its 0-based index or by its exact text.
 void Select(Control& control, int index);

@@ -32,24 +32,19 @@ std::size_t SequenceLength(std::string_view text, std::size_t i) {
 
 } // namespace
 
-std::vector<char32_t> Decode(std::string_view text) {
-    std::vector<char32_t> out;
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length = SequenceLength(text, i);
-        const auto lead = static_cast<unsigned char>(text[i]);
-        if (length <= 1) {
-            out.push_back(lead);
-            ++i;
-            continue;
-        }
-        char32_t cp = lead & (0xFF >> (length + 1));
-        for (std::size_t k = 1; k < length; ++k) {
-            cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        }
-        out.push_back(cp);
-        i += length;
+char32_t DecodeNext(std::string_view text, std::size_t& offset) {
+    const std::size_t length = SequenceLength(text, offset);
+    const auto lead = static_cast<unsigned char>(text[offset]);
+    if (length <= 1) {
+        ++offset;
+        return lead;
     }
-    return out;
+    char32_t cp = lead & (0xFF >> (length + 1));
+    for (std::size_t k = 1; k < length; ++k) {
+        cp = (cp << 6) | (static_cast<unsigned char>(text[offset + k]) & 0x3F);
+    }
+    offset += length;
+    return cp;
 }
 
 std::string Encode(char32_t cp) {
@@ -88,6 +83,36 @@ std::size_t Offset(std::string_view text, int index) {
         i += length == 0 ? 1 : length;
     }
     return i;
+}
+
+std::size_t Next(std::string_view text, std::size_t offset) {
+    if (offset >= text.size()) {
+        return text.size();
+    }
+    const std::size_t length = SequenceLength(text, offset);
+    return offset + (length == 0 ? 1 : length);
+}
+
+std::size_t Previous(std::string_view text, std::size_t offset) {
+    // A character longer than one byte is a whole sequence ending at `offset`; there is at most
+    // one, since its lead byte is never a continuation byte of another.
+    for (std::size_t length = 4; length >= 2; --length) {
+        if (offset >= length && SequenceLength(text, offset - length) == length) {
+            return offset - length;
+        }
+    }
+    return offset == 0 ? 0 : offset - 1;
+}
+
+bool IsWellFormed(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = SequenceLength(text, i);
+        if (length == 0) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
 }
 
 } // namespace foliant::forms::utf8

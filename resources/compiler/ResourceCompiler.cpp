@@ -1,8 +1,9 @@
 // foliant_rescomp: turns the wizard's resource files into C++ sources at build time, so the
 // library carries its texts and pictures without reading files at run time.
 //
-//   foliant_rescomp strings TABLE.rc OUT.cpp
-//       the string table, sorted by id
+//   foliant_rescomp strings OUT.cpp CODE=TABLE.rc ...
+//       the string tables, one per language code, each sorted by id; the first is the one
+//       every other falls back to
 //   foliant_rescomp pictures OUT.cpp ID=FILE.png|NAME=FILE.png ...
 //       PNG files as byte arrays, each known by a bitmap id or by a name
 //
@@ -83,22 +84,53 @@ const char* kHeader =
     "#include \"resources/ResourceData.h\"\n"
     "\n";
 
-void CompileStrings(const std::string& input, const std::string& output) {
+// "en=strings.rc" names the table of language "en".
+std::pair<std::string, std::string> ParseTableArgument(const std::string& argument) {
+    const auto equals = argument.find('=');
+    if (equals == std::string::npos || equals == 0 || equals + 1 == argument.size()) {
+        throw std::runtime_error("string table argument '" + argument + "' is not CODE=FILE");
+    }
+    return {argument.substr(0, equals), argument.substr(equals + 1)};
+}
+
+std::string CompileTable(const std::string& input, std::size_t index) {
     std::vector<RcString> entries = ParseStringTable(ReadFile(input), input);
     if (entries.empty()) {
         throw std::runtime_error(input + ": the string table holds no string");
     }
     std::sort(entries.begin(), entries.end(),
               [](const RcString& a, const RcString& b) { return a.id < b.id; });
-
     std::ostringstream out;
-    out << kHeader << "namespace foliant::resources::detail {\n\n"
-        << "const StringEntry kStringTable[] = {\n";
+    out << "const StringEntry kTable" << index << "[] = {\n";
     for (const auto& entry : entries) {
         out << "    {" << entry.id << ", std::string_view(" << CppLiteral(entry.text) << ", "
             << entry.text.size() << ")},\n";
     }
-    out << "};\n\nconst std::size_t kStringTableSize = " << entries.size() << ";\n\n"
+    out << "};\n\n";
+    return out.str();
+}
+
+void CompileStrings(const std::string& output, const std::vector<std::string>& arguments) {
+    std::set<std::string> codes;
+    std::ostringstream tables;
+    std::ostringstream list;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const auto [code, input] = ParseTableArgument(arguments[i]);
+        if (!codes.insert(code).second) {
+            throw std::runtime_error("language '" + code + "' is given twice");
+        }
+        tables << "// " << code << ": " << std::filesystem::path(input).filename().string() << "\n"
+               << CompileTable(input, i);
+        list << "    {std::string_view(" << CppLiteral(code) << ", " << code.size() << "), kTable"
+             << i << ", std::size(kTable" << i << ")},\n";
+    }
+    std::ostringstream out;
+    out << kHeader << "#include <iterator>\n\nnamespace foliant::resources::detail {\n\n"
+        << "namespace {\n\n"
+        << tables.str() << "} // namespace\n\n"
+        << "const StringTable kStringTables[] = {\n"
+        << list.str() << "};\n\nconst std::size_t kStringTableCount = " << arguments.size()
+        << ";\n\n"
         << "} // namespace foliant::resources::detail\n";
     WriteFileAtomically(output, out.str());
 }
@@ -180,7 +212,7 @@ void CompilePictures(const std::string& output, const std::vector<std::string>& 
 }
 
 int Usage() {
-    std::cerr << "usage: foliant_rescomp strings TABLE.rc OUT.cpp\n"
+    std::cerr << "usage: foliant_rescomp strings OUT.cpp CODE=TABLE.rc ...\n"
                  "       foliant_rescomp pictures OUT.cpp ID=FILE.png|NAME=FILE.png ...\n";
     return 2;
 }
@@ -190,8 +222,8 @@ int Usage() {
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     try {
-        if (args.size() == 3 && args[0] == "strings") {
-            CompileStrings(args[1], args[2]);
+        if (args.size() >= 3 && args[0] == "strings") {
+            CompileStrings(args[1], std::vector<std::string>(args.begin() + 2, args.end()));
             return 0;
         }
         if (args.size() >= 3 && args[0] == "pictures") {

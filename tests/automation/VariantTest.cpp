@@ -1,5 +1,5 @@
-#include "platform/automation/Variant.h"
-#include "platform/automation/AutomationError.h"
+#include "platform/automation/values/Variant.h"
+#include "platform/automation/values/AutomationError.h"
 
 #include <gtest/gtest.h>
 

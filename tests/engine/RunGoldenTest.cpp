@@ -1,10 +1,12 @@
 // Golden renderings: each case is a folder under golden/ with the database script (or the
-// sample database), the expected plain-text rendering and, for some, the expected HTML; the report
-// is built here, with the same engine calls the wizard makes. Set FOLIANT_UPDATE_GOLDEN=1 to write
-// the expected files from the current output (then read them before committing).
+// sample database), the expected plain-text rendering and, for some, the expected HTML. The
+// report is built here: its title, print date and columns by the wizard's layout builder, the
+// rest with engine calls. Set FOLIANT_UPDATE_GOLDEN=1 to write the expected files from the
+// current output (then read them before committing).
 
 #include "engine/ReportFile.h"
 #include "engine/page/HtmlPainter.h"
+#include "generate/LayoutBuilder.h"
 #include "tests/engine/RunTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -17,24 +19,21 @@ namespace {
 
 const std::string kGolden = std::string(FOLIANT_SOURCE_DIR) + "/tests/engine/golden/";
 
-// A column as the wizard lays it out: heading in the page header, field in the details.
-int AddColumn(Report& report, const std::string& field, int x, int headingTop,
-              const std::string& heading) {
-    const auto object = report.FindSection("D")->PlaceFieldObject(field, x, 0);
-    const auto head = report.FindSection("PH")->PlaceTextObject(heading, x, headingTop);
-    head->SetObjectWidth(object->ObjectWidth());
-    head->SetHorizontalAlign(IsNumericType(object->field()->ValueType())
-                                 ? HorizontalAlignment::Right
-                                 : HorizontalAlignment::Left);
-    return x + object->ObjectWidth() + 240;
+// The title, the print date and the columns as the wizard lays them out; returns the left of
+// the next column.
+int TitleDateAndColumns(Report& report, const std::string& title,
+                        const std::vector<generate::ColumnChoice>& columns = {}) {
+    return generate::PlaceColumns(report, columns, generate::PlaceTitleAndDate(report, title));
 }
 
-void TitleAndDate(Report& report, const std::string& title) {
-    report.SetTitleText(title);
-    const auto ph = report.FindSection("PH");
-    ph->PlaceFieldObject("ReportTitle", 0, 0);
-    ph->PlaceFieldObject("PrintDate", 0, 480);
-    ph->SetSectionHeight(1200);
+// Gives the page header's headings, in order, the texts given.
+void RenameHeadings(Report& report, const std::vector<std::string>& texts) {
+    auto text = texts.begin();
+    for (const auto& object : report.FindSection("PH")->Objects()) {
+        if (object->Kind() == ObjectKind::Text && text != texts.end()) {
+            object->SetText(*text++);
+        }
+    }
 }
 
 struct GoldenCase {
@@ -44,14 +43,13 @@ struct GoldenCase {
 };
 
 void BuildListing(Report& r) {
-    TitleAndDate(r, "Item listing");
-    int x = 0;
-    x = AddColumn(r, "{Item.Name}", x, 960, "Name");
-    x = AddColumn(r, "{Item.Price}", x, 960, "Price");
-    x = AddColumn(r, "{Item.Stock}", x, 960, "Stock");
-    x = AddColumn(r, "{Item.Added}", x, 960, "Added");
-    x = AddColumn(r, "{Item.Checked}", x, 960, "Checked");
-    x = AddColumn(r, "{Item.Active}", x, 960, "Active");
+    const int x = TitleDateAndColumns(r, "Item listing",
+                                      {{"Item.Name"},
+                                       {"Item.Price"},
+                                       {"Item.Stock"},
+                                       {"Item.Added"},
+                                       {"Item.Checked"},
+                                       {"Item.Active"}});
     const auto notes = r.FindSection("D")->PlaceFieldObject("{Item.Notes}", x, 0);
     notes->SetObjectWidth(11520 - x);
     r.FindSection("PH")->PlaceTextObject("Notes", x, 960);
@@ -68,7 +66,7 @@ void BuildListing(Report& r) {
 }
 
 void BuildPageBreaks(Report& r) {
-    TitleAndDate(r, "Batches");
+    TitleDateAndColumns(r, "Batches");
     r.FindSection("PH")->SetSectionHeight(720);
     r.InsertGroup(0, r.LookupFieldDefinition("{Line.Batch}"), GroupCondition::EachValue,
                   GroupOrder::Ascending);
@@ -90,11 +88,7 @@ void BuildPageBreaks(Report& r) {
 }
 
 void BuildMonthly(Report& r) {
-    TitleAndDate(r, "Visits by month");
-    int x = 0;
-    x = AddColumn(r, "{Visit.Day}", x, 960, "Day");
-    x = AddColumn(r, "{Visit.Minutes}", x, 960, "Minutes");
-    AddColumn(r, "{Visit.Guide}", x, 960, "Guide");
+    TitleDateAndColumns(r, "Visits by month", {{"Visit.Day"}, {"Visit.Minutes"}, {"Visit.Guide"}});
     r.InsertGroup(0, r.LookupFieldDefinition("{Visit.Day}"), GroupCondition::EachMonth,
                   GroupOrder::Ascending);
     r.FindSection("GH1")->PlaceFieldObject("GroupName ({Visit.Day})", 0, 0);
@@ -111,7 +105,8 @@ void BuildMonthly(Report& r) {
 }
 
 void BuildSampleTopCountries(Report& r) {
-    TitleAndDate(r, "Sales by country: top 5");
+    TitleDateAndColumns(r, "Sales by country: top 5");
+    r.FindSection("PH")->SetSectionHeight(1200);
     r.InsertGroup(0, r.LookupFieldDefinition("{Customers.Country}"), GroupCondition::EachValue,
                   GroupOrder::Ascending);
     r.FindSection("D")->SetSectionHeight(0);
@@ -149,12 +144,12 @@ void BuildSampleTopCountries(Report& r) {
 // Products by category, categories sorted by their average price (highest first), each
 // product with its price, weight, discontinued flag and wrapped description.
 void BuildSampleProducts(Report& r) {
-    TitleAndDate(r, "Products by category");
-    int x = 0;
-    x = AddColumn(r, "{Products.ProductName}", x, 960, "Product");
-    x = AddColumn(r, "{Products.UnitPrice}", x, 960, "Price");
-    x = AddColumn(r, "{Products.WeightKg}", x, 960, "Kg");
-    x = AddColumn(r, "{Products.Discontinued}", x, 960, "Gone");
+    const int x = TitleDateAndColumns(r, "Products by category",
+                                      {{"Products.ProductName"},
+                                       {"Products.UnitPrice"},
+                                       {"Products.WeightKg"},
+                                       {"Products.Discontinued"}});
+    RenameHeadings(r, {"Product", "Price", "Kg", "Gone"});
     const auto d = r.FindSection("D");
     d->PlaceFieldObject("{Products.Description}", x, 0)->SetObjectWidth(11520 - x);
     r.FindSection("PH")->PlaceTextObject("Description", x, 960);
@@ -178,11 +173,7 @@ void BuildSampleProducts(Report& r) {
 // The monthly visits as the wizard leaves them (group summaries piled at the footer's left,
 // grand totals on the footer's top line, no group name), then arranged by a style.
 void BuildMonthlyStyled(Report& r, int style) {
-    TitleAndDate(r, "Visits by month");
-    int x = 0;
-    x = AddColumn(r, "{Visit.Day}", x, 960, "Day");
-    x = AddColumn(r, "{Visit.Minutes}", x, 960, "Minutes");
-    AddColumn(r, "{Visit.Guide}", x, 960, "Guide");
+    TitleDateAndColumns(r, "Visits by month", {{"Visit.Day"}, {"Visit.Minutes"}, {"Visit.Guide"}});
     r.InsertGroup(0, r.LookupFieldDefinition("{Visit.Day}"), GroupCondition::EachMonth,
                   GroupOrder::Ascending);
     const auto gf = r.FindSection("GF1");

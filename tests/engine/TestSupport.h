@@ -2,8 +2,8 @@
 
 // Fresh folders and SQLite databases for each test, and a report over a small shop.
 
-#include "engine/EngineError.h"
 #include "engine/Report.h"
+#include "engine/core/EngineError.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

@@ -75,6 +75,51 @@ TEST_F(ScriptCliTest, ClicksMoveThroughThePagesAndDumpShowsPageControlsAndState)
     EXPECT_EQ(r.dumps[2]["form"]["loaded"], false);
 }
 
+TEST_F(ScriptCliTest, AWalkFiltersTheSampleWithAListARangeAndAPeriod) {
+    const Outcome r = Run("click cmdNext\n"
+                          "click cmdNext\n"
+                          "node DatabaseTreeView \"Country\"\n"
+                          "click AddSelect\n"
+                          "select ConditionCombo 3\n"
+                          "type ConditionTextCombo \"France\"\n"
+                          "key ConditionTextCombo Enter\n"
+                          "type ConditionTextCombo \" Germany \"\n"
+                          "key ConditionTextCombo Enter\n"
+                          "node DatabaseTreeView \"Amount\"\n"
+                          "click AddSelect\n"
+                          "select ConditionCombo 9\n"
+                          "type ConditionTextCombo \"ten\"\n"
+                          "type SecondConditionText \"1000\"\n"
+                          "node DatabaseTreeView \"OrderDate\"\n"
+                          "click AddSelect\n"
+                          "select ConditionCombo 11\n"
+                          "select ConditionTextCombo \"LastFullMonth\"\n"
+                          "answer OK\n"
+                          "click cmdNext\n"
+                          "dump\n"
+                          "node DatabaseTreeView \"Amount\"\n"
+                          "click AddSelect\n"
+                          "type ConditionTextCombo \"100\"\n"
+                          "click cmdNext\n"
+                          "dump\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.dumps.size(), 2U);
+    // "ten" is no amount: the page stays and says so.
+    EXPECT_EQ(r.dumps[0]["page"], 5);
+    const json boxes = r.dumps[0]["prompts"]["messageBoxes"];
+    ASSERT_EQ(boxes.size(), 1U);
+    EXPECT_EQ(boxes[0]["text"], "The value \"ten\" of Orders.Amount is not a number.");
+    EXPECT_EQ(r.dumps[1]["page"], 6);
+    const json state = r.dumps[1]["state"];
+    EXPECT_EQ(state["SelectValueCount"], json::parse("[2, 2, 1]"));
+    EXPECT_EQ(state["SelectValues"],
+              json::parse(R"(["France", "Germany", "100", "1000", "LastFullMonth"])"));
+    const json list = Control(r.dumps[1], "SelectList");
+    EXPECT_EQ(list["items"],
+              json::parse(R"(["Customers.Country", "Orders.Amount", "Orders.OrderDate"])"));
+    EXPECT_EQ(list["itemData"], json::parse("[3, 9, 11]"));
+}
+
 TEST_F(ScriptCliTest, AScriptOverASavedReportSeesItsImportedContent) {
     ASSERT_EQ(std::system(("cd " + Quote(dir.string()) + " && " + Quote(FOLIANT_EXE) +
                            " demo --out demo.rpt >/dev/null 2>&1")

@@ -9,8 +9,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -273,6 +275,43 @@ TEST_F(RealWidgets, TypingIntoAComboEditFieldGoesThroughTheModel) {
     EXPECT_EQ(form->condition.Text(), "42");
     EXPECT_EQ(combo->currentText(), "42");
     EXPECT_THAT(changes, ElementsAre("4", "42"));
+}
+
+TEST_F(RealWidgets, PastingCuttingAndInputMethodTextGoThroughTheModel) {
+    std::vector<std::string> changes;
+    form->condition.Change = [&] { changes.push_back(form->condition.Text()); };
+    form->condition.KeyPress = [&](int& key) { changes.push_back("key " + std::to_string(key)); };
+    QLineEdit* edit = Widget<QComboBox>("condition")->lineEdit();
+    ASSERT_NE(edit, nullptr);
+    edit->setFocus();
+    edit->selectAll();
+    QApplication::clipboard()->setText(QStringLiteral("Nord"));
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier); // one Change, no KeyPress
+    edit->setSelection(1, 2);
+    QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("or"));
+    QInputMethodEvent composed;
+    composed.setCommitString(QStringLiteral("üß")); // typed per character, as keys are
+    QApplication::sendEvent(edit, &composed);
+    EXPECT_EQ(form->condition.Text(), "Nüßd");
+    EXPECT_EQ(edit->text(), QStringLiteral("Nüßd"));
+    EXPECT_THAT(changes, ElementsAre("Nord", "Nd", "key 252", "Nüd", "key 223", "Nüßd"));
+}
+
+TEST_F(RealWidgets, AComboThatBecomesADropDownListTakesNoTypingUntilItHasAnEditFieldAgain) {
+    std::vector<std::string> changes;
+    form->condition.Change = [&] { changes.push_back(form->condition.Text()); };
+    auto* combo = Widget<QComboBox>("condition");
+    form->condition.SetStyle(forms::ComboBox::Style::DropDownList);
+    EXPECT_EQ(combo->lineEdit(), nullptr);
+    combo->setFocus();
+    QTest::keyClicks(combo, "7");
+    form->condition.SetStyle(forms::ComboBox::Style::DropDownCombo);
+    ASSERT_NE(combo->lineEdit(), nullptr);
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo->lineEdit(), "9");
+    EXPECT_EQ(form->condition.Text(), "9");
+    EXPECT_THAT(changes, ElementsAre("9"));
 }
 
 TEST_F(RealWidgets, ClosingTheRealWindowAsksTheFormFirst) {

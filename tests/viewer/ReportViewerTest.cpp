@@ -1,6 +1,6 @@
 // The report viewer pages through a document, zooms, answers the keyboard and exports.
 #include "ui/qt/ReportViewer.h"
-#include "engine/EngineError.h"
+#include "engine/core/EngineError.h"
 #include "tests/viewer/Pages.h"
 #include "ui/qt/PagePainter.h"
 

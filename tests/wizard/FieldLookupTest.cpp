@@ -1,7 +1,7 @@
 // Looking fields up by their plain names, and their value-type tests.
 #include "WizardTestSupport.h"
 
-#include "component/FieldLookup.h"
+#include "wizard/FieldLookup.h"
 
 namespace foliant::wizard::test {
 namespace {

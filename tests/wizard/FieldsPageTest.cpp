@@ -34,21 +34,6 @@ std::string SelectedNode(const frmWizard& f) {
     return node == nullptr ? "none" : node->Text();
 }
 
-// Clicks the field node with that text under the named table.
-void ClickField(frmWizard& f, const std::string& table, const std::string& field) {
-    for (forms::Node* t : f.DatabaseTreeView.Nodes().Item(1).ChildNodes()) {
-        if (t->Text() == table) {
-            for (forms::Node* node : t->ChildNodes()) {
-                if (node->Text() == field) {
-                    f.DatabaseTreeView.UserClickNode(*node);
-                    return;
-                }
-            }
-        }
-    }
-    FAIL() << "no field node " << table << "." << field;
-}
-
 TEST_F(WizardTest, AddPutsTheFieldAfterTheSelectionOrAtTheTopAndMovesTheTreeOn) {
     Run(MakeReport(), [](frmWizard& f) {
         EXPECT_EQ(Page1(f), "#-1 [] ++----");

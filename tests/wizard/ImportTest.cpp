@@ -14,7 +14,7 @@ std::vector<std::string> Items(const forms::ListControl& list) {
     return out;
 }
 
-template <typename T> std::vector<T> Values(const Wizard::VbArray<T>& array) {
+template <typename T> std::vector<T> Values(const Wizard::OneBasedArray<T>& array) {
     return {array.Values().begin(), array.Values().end()};
 }
 

@@ -245,8 +245,8 @@ TEST_F(WizardTest, ABadDirectionShowsTheInternalErrorAndStaysOnThePage) {
     EXPECT_EQ(backend->Boxes()[0].request.buttons, forms::vbOKOnly);
 }
 
-TEST(VbArrayTest, GrowsAndShrinksKeepingContentsAndRefusesIndexesOutsideItsBounds) {
-    Wizard::VbArray<std::int16_t> array("GroupSortKind");
+TEST(OneBasedArrayTest, GrowsAndShrinksKeepingContentsAndRefusesIndexesOutsideItsBounds) {
+    Wizard::OneBasedArray<std::int16_t> array("GroupSortKind");
     EXPECT_THROW(array(1), automation::AutomationError);
     array.ReDimPreserve(2);
     array(2) = 7;

@@ -78,5 +78,44 @@ TEST_F(WizardTest, EveryPageRendersWithoutOverlappingControls) {
     EXPECT_EQ(pages, (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
 }
 
+// The selection page in each arrangement of its value controls: one value, a range, a list
+// and a period, each drawn to wizard-pages/page5-<layout>.png.
+TEST_F(WizardTest, TheSelectionPageRendersEachValueLayoutWithoutOverlaps) {
+    const std::filesystem::path folder = std::filesystem::path(FOLIANT_BINARY_DIR) / "wizard-pages";
+    std::filesystem::create_directories(folder);
+    Run(MakeReport(), [&](frmWizard& f) {
+        f.cmdNext.UserClick();
+        f.cmdNext.UserClick();
+        ASSERT_EQ(Wizard::State().CurrentPage, 5);
+        const auto save = [&](const std::string& layout) {
+            const std::string path = (folder / ("page5-" + layout + ".png")).string();
+            ASSERT_TRUE(qt::SaveFormPng(f, path)) << path;
+            EXPECT_EQ(Overlaps(f), std::vector<std::string>{}) << layout;
+        };
+        ClickField(f, "Orders", "Amount");
+        f.AddSelect.UserClick();
+        f.ConditionCombo.UserSelect(7);
+        f.ConditionTextCombo.UserType("100");
+        save("single");
+        f.ConditionCombo.UserSelect(9);
+        f.ConditionTextCombo.UserType("10");
+        f.SecondConditionText.UserType("250");
+        save("range");
+        ClickField(f, "Customer", "Country");
+        f.AddSelect.UserClick();
+        f.ConditionCombo.UserSelect(3);
+        for (const char* country : {"France", "Spain", "Germany"}) {
+            f.ConditionTextCombo.UserType(country);
+            f.ConditionTextCombo.UserKeyDown(forms::kKeyReturn);
+        }
+        save("list");
+        ClickField(f, "Customer", "Since");
+        f.AddSelect.UserClick();
+        f.ConditionCombo.UserSelect(11);
+        f.ConditionTextCombo.UserSelect(6);
+        save("period");
+    });
+}
+
 } // namespace
 } // namespace foliant::wizard::test

@@ -7,6 +7,7 @@
 #include "platform/shell/Shell.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QListWidget>
@@ -143,6 +144,95 @@ TEST_F(WizardTest, RealWindowBuildsTheColumnListPicksAStyleAndOffersThePath) {
         ASSERT_NE(save, nullptr);
         EXPECT_EQ(save->text().toStdString(),
                   shell::JoinPath(shell::CurrentDirectory(), "Sales.rpt"));
+        acted = true;
+    };
+    QTimer::singleShot(0, [&] {
+        steps();
+        if (qt::FormWindow* window = qtBackend->WindowOf(*Wizard::CurrentWizardForm())) {
+            QTest::keyClick(window, Qt::Key_Escape);
+        }
+    });
+    component::VRStandardWizard wizard;
+    wizard.SetVellumReport(report);
+    wizard.DisplayReportWizard();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(acted);
+}
+
+TEST_F(WizardTest, RealWindowFiltersWithTheOperatorListTheValueFieldAndEnter) {
+    ScopedLocale english("en_US.UTF-8");
+    auto qtBackend = std::make_shared<qt::QtBackend>();
+    forms::SetBackend(qtBackend);
+    const auto report = MakeReport();
+    bool acted = false;
+    const auto steps = [&] {
+        frmWizard& f = *Wizard::CurrentWizardForm();
+        qt::FormWindow* window = qtBackend->WindowOf(f);
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        auto* next = qobject_cast<QPushButton*>(window->WidgetFor("cmdNext"));
+        auto* tree = qobject_cast<QTreeWidget*>(window->WidgetFor("DatabaseTreeView"));
+        auto* add = qobject_cast<QPushButton*>(window->WidgetFor("AddSelect"));
+        auto* operators = qobject_cast<QComboBox*>(window->WidgetFor("ConditionCombo"));
+        auto* value = qobject_cast<QComboBox*>(window->WidgetFor("ConditionTextCombo"));
+        auto* second = qobject_cast<QLineEdit*>(window->WidgetFor("SecondConditionText"));
+        auto* values = qobject_cast<QListWidget*>(window->WidgetFor("ConditionList"));
+        ASSERT_TRUE(next && tree && add && operators && value && second && values);
+        QTest::mouseClick(next, Qt::LeftButton);
+        QTest::mouseClick(next, Qt::LeftButton);
+        ASSERT_EQ(Wizard::State().CurrentPage, 5);
+        const auto addField = [&](const std::string& table, const std::string& field) {
+            QTreeWidgetItem* item = window->ItemFor(*FieldNode(f, table, field));
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, CenterOf(tree, item));
+            QTest::mouseClick(add, Qt::LeftButton);
+        };
+        // A list: the operator picked with the keyboard, values typed and entered with Enter.
+        addField("Customer", "Country");
+        ASSERT_TRUE(operators->isVisible());
+        EXPECT_FALSE(value->isVisible());
+        operators->setFocus();
+        for (int i = 0; i < 3; ++i) {
+            QTest::keyClick(operators, Qt::Key_Down);
+        }
+        ASSERT_EQ(f.ConditionCombo.ListIndex(), 3);
+        ASSERT_TRUE(value->isVisible() && values->isVisible());
+        for (const char* country : {"France", "Spain"}) {
+            QTest::keyClicks(value->lineEdit(), country);
+            QTest::keyClick(value->lineEdit(), Qt::Key_Return);
+        }
+        EXPECT_EQ(values->count(), 2);
+        EXPECT_EQ(value->lineEdit()->text(), "");
+        EXPECT_EQ(Wizard::State().CurrentPage, 5);
+        // A range: the second value in its own box.
+        addField("Orders", "Amount");
+        operators->setFocus();
+        for (int i = 0; i < 9; ++i) {
+            QTest::keyClick(operators, Qt::Key_Down);
+        }
+        ASSERT_EQ(f.ConditionCombo.ListIndex(), 9);
+        ASSERT_TRUE(second->isVisible());
+        EXPECT_FALSE(values->isVisible());
+        QTest::keyClicks(value->lineEdit(), "10");
+        QTest::keyClicks(second, "1,000");
+        // A period from the value field's drop-down.
+        addField("Customer", "Since");
+        operators->setFocus();
+        QTest::keyClick(operators, Qt::Key_End);
+        ASSERT_EQ(f.ConditionCombo.ListIndex(), 12);
+        EXPECT_EQ(value->count(), 27);
+        value->setFocus();
+        QTest::keyClick(value, Qt::Key_Down);
+        EXPECT_EQ(f.ConditionTextCombo.Text(), "MonthToDate");
+        EXPECT_EQ(generate::BuildSelectionFormula(Wizard::FilteredFields(), *report),
+                  "{Customer.Country} in ['France', 'Spain'] and "
+                  "{Orders.Amount} in 10 to 1000 and  not ({Customer.Since} in MonthToDate)");
+        // Back to one value: Enter presses Next again.
+        operators->setFocus();
+        QTest::keyClick(operators, Qt::Key_Home);
+        QTest::keyClick(operators, Qt::Key_Down);
+        QTest::keyClicks(value->lineEdit(), "1/31/2024");
+        QTest::keyClick(value->lineEdit(), Qt::Key_Return);
+        EXPECT_EQ(Wizard::State().CurrentPage, 6);
         acted = true;
     };
     QTimer::singleShot(0, [&] {

@@ -4,17 +4,19 @@
 
 #include "component/VRStandardWizard.h"
 #include "component/Wizard.h"
-#include "component/WizardState.h"
 #include "dialog/frmWizard.h"
 #include "engine/Report.h"
 #include "engine/ReportFile.h"
 #include "platform/forms/HeadlessBackend.h"
 #include "tests/engine/TestSupport.h"
+#include "wizard/WizardState.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace foliant::wizard::test {
@@ -53,6 +55,42 @@ inline int ShownPage(const frmWizard& form) {
         }
     }
     return shown;
+}
+
+// Sets LC_ALL for the test's duration, as a person's regional settings would.
+class ScopedLocale {
+public:
+    explicit ScopedLocale(const char* name) {
+        if (const char* old = std::getenv("LC_ALL")) {
+            old_ = old;
+        }
+        ::setenv("LC_ALL", name, 1);
+    }
+    ~ScopedLocale() {
+        if (old_) {
+            ::setenv("LC_ALL", old_->c_str(), 1);
+        } else {
+            ::unsetenv("LC_ALL");
+        }
+    }
+
+private:
+    std::optional<std::string> old_;
+};
+
+// Clicks the field node with that text under the named table of the database tree.
+inline void ClickField(frmWizard& f, const std::string& table, const std::string& field) {
+    for (forms::Node* t : f.DatabaseTreeView.Nodes().Item(1).ChildNodes()) {
+        if (t->Text() == table) {
+            for (forms::Node* node : t->ChildNodes()) {
+                if (node->Text() == field) {
+                    f.DatabaseTreeView.UserClickNode(*node);
+                    return;
+                }
+            }
+        }
+    }
+    FAIL() << "no field node " << table << "." << field;
 }
 
 class WizardTest : public ::testing::Test {

@@ -1,7 +1,7 @@
 #include "ui/qt/PagePainter.h"
 
 #include "engine/AtomicFile.h"
-#include "engine/EngineError.h"
+#include "engine/core/EngineError.h"
 
 #include <QBuffer>
 #include <QFontMetricsF>

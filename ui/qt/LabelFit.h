@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <string>
+
+class QLabel;
+class QWidget;
+
+namespace foliant::qt {
+
+// A label caption as shown: a single "&" marks nothing visible, "&&" is one "&".
+QString LabelText(const std::string& caption);
+
+// A one-line label whose text is a little wider than its room is drawn with tighter letter
+// spacing instead of being cut off: dialog layouts come in fixed positions made for another
+// system's font. A label with room for more lines wraps instead.
+void FitOneLineLabel(QLabel& label);
+// Fits every plain-text label under `parent` (null: none), once the controls around them have
+// moved or changed their visibility.
+void RefitLabels(QWidget* parent);
+
+} // namespace foliant::qt
