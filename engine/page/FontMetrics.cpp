@@ -24,6 +24,14 @@ std::size_t BytesOfCodePoints(std::string_view text, std::size_t chars) {
     return text.size();
 }
 
+// The code points of text, counted no further than limit: a word is never counted further
+// than a line needs.
+std::size_t CountUpTo(std::string_view text, std::size_t limit) {
+    return static_cast<std::size_t>(std::count_if(
+        text.begin(), text.begin() + static_cast<std::ptrdiff_t>(BytesOfCodePoints(text, limit)),
+        StartsCodePoint));
+}
+
 } // namespace
 
 int CharWidth(const Font& font) {
@@ -100,7 +108,7 @@ bool WrapParagraph(std::string_view para, std::size_t perLine, WrappedLines& lin
             j = para.size();
         }
         std::string_view word = para.substr(i, j - i);
-        std::size_t wordChars = CodePointCount(word);
+        std::size_t wordChars = CountUpTo(word, perLine + 1); // more than perLine: too long
         const std::size_t need = lineChars == 0 ? wordChars : lineChars + 1 + wordChars;
         if (need <= perLine) {
             if (lineChars > 0) {
@@ -121,7 +129,7 @@ bool WrapParagraph(std::string_view para, std::size_t perLine, WrappedLines& lin
                 }
                 any = true;
                 word.remove_prefix(cut);
-                wordChars -= perLine;
+                wordChars = CountUpTo(word, perLine + 1);
             }
             line = std::string(word);
             lineChars = wordChars;
