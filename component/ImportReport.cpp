@@ -1,4 +1,5 @@
 #include "component/Wizard.h"
+#include "wizard/GroupData.h"
 
 #include "dialog/frmWizard.h"
 #include "resources/Resources.h"

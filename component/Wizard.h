@@ -13,7 +13,6 @@ namespace foliant::Wizard {
 inline constexpr std::int32_t kTypeMismatch = 13;
 // String ids the component uses.
 inline constexpr int kNotColumnarText = 249;
-inline constexpr int kOthersText = 244;
 
 // The body of DisplayReportWizard: loads the preview form hidden, builds the page table, starts
 // the group, summary and selection arrays and ReportHasContent afresh, loads the dialog with
