@@ -630,12 +630,46 @@ void SaveReportToFile(const Report& report, const std::string& path, int option)
     WriteFileAtomically(path, SerializeReport(report, path));
 }
 
+namespace {
+
+// A report nests a handful of levels of arrays and objects. Far deeper JSON can only be
+// hostile, and reading it would recurse until the stack ran out.
+constexpr int kMaxNesting = 64;
+
+// True when the JSON text nests arrays and objects deeper than kMaxNesting.
+bool NestedTooDeeply(std::string_view text) {
+    int depth = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            i += c == '\\' ? 1 : 0;
+            inString = c != '"';
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > kMaxNesting) {
+                return true;
+            }
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 std::shared_ptr<Report> LoadReportFromText(const std::string& text, const std::string& path) {
     const auto fail = [&](const std::string& problem) {
         return EngineError("Cannot read report " + path + ": " + problem + ".");
     };
     if (text.find_first_not_of(" \t\r\n") == std::string::npos) {
         throw fail("the file is empty");
+    }
+    if (NestedTooDeeply(text)) {
+        throw fail("the file is nested too deeply (more than " + std::to_string(kMaxNesting) +
+                   " levels of arrays and objects)");
     }
     Json doc;
     try {

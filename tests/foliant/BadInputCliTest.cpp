@@ -5,6 +5,7 @@
 #include "tests/foliant/RunFoliant.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -23,6 +24,9 @@ using foliant::cli_test::Outcome;
 using foliant::cli_test::Quote;
 using foliant::cli_test::RunCaptured;
 using foliant::cli_test::Slurp;
+
+const std::string kNestedTooDeeply =
+    "the file is nested too deeply (more than 64 levels of arrays and objects)";
 
 // Runs as a user without special rights: checks of permissions do not apply to root.
 std::string Unprivileged() {
@@ -55,6 +59,11 @@ protected:
         std::ofstream(dir / "real.txt") << "old";
         fs::create_symlink("real.txt", dir / "link.txt");
         fs::create_symlink("made.txt", dir / "dangling.txt");
+        std::ofstream(dir / "deep.rpt")
+            << "{\"a\":" << std::string(50000, '[') << std::string(50000, ']') << ",\"b\":1}";
+        auto report = nlohmann::json::parse(Slurp(dir / "good.rpt"));
+        report["title"] = std::string(100'000, 'x');
+        std::ofstream(dir / "huge-title.rpt") << report.dump();
     }
     void TearDown() override {
         std::error_code ec;
@@ -105,7 +114,7 @@ void RunRows(const std::vector<Row>& rows,
     }
 }
 
-TEST_F(BadInputCli, ReportsThatAreNotRegularFilesAreRefusedWithTheSystemsReason) {
+TEST_F(BadInputCli, BadReportsEndAtOnceWithTheReason) {
     const std::vector<Row> rows = {
         {"a pipe would block the reader forever", "inspect pipe", 1,
          "cannot read report pipe: it is a named pipe, not a file"},
@@ -124,6 +133,14 @@ TEST_F(BadInputCli, ReportsThatAreNotRegularFilesAreRefusedWithTheSystemsReason)
          "cannot read report /dev/zero: it is a device, not a file"},
         {"a script over a report", "script walk.txt --report pipe", 1,
          "cannot read report pipe: it is a named pipe, not a file"},
+        {"JSON nested 50,000 deep crashed every report command", "inspect deep.rpt", 1,
+         "cannot read report deep.rpt: " + kNestedTooDeeply},
+        {"nested too deeply for export", "export deep.rpt --html out.html", 1,
+         "cannot read report deep.rpt: " + kNestedTooDeeply},
+        {"nested too deeply for a script", "script walk.txt --report deep.rpt", 1,
+         "cannot read report deep.rpt: " + kNestedTooDeeply},
+        {"a title of one 100,000-character word took minutes", "export huge-title.rpt --text t.txt",
+         0, ""},
     };
     RunRows(rows, [this](const std::string& a, const std::string& p) { return Foliant(a, p); });
 }
