@@ -75,8 +75,9 @@ protected:
     // foliant with args, run in the test's folder; `prefix` goes before the program. A run
     // that hangs is stopped after a while (status 124).
     Outcome Foliant(const std::string& args, const std::string& prefix = "") {
-        return RunCaptured("cd " + Quote(dir.string()) + " && " + prefix + kTimeout +
-                               Quote(FOLIANT_EXE) + " " + args,
+        return RunCaptured("cd " + Quote(dir.string()) +
+                               " && FOLIANT_REGISTRY_DIR=" + Quote((dir / "registry").string()) +
+                               " " + prefix + kTimeout + Quote(FOLIANT_EXE) + " " + args,
                            dir);
     }
 
@@ -133,6 +134,8 @@ TEST_F(BadInputCli, BadReportsEndAtOnceWithTheReason) {
          "cannot read report /dev/zero: it is a device, not a file"},
         {"a script over a report", "script walk.txt --report pipe", 1,
          "cannot read report pipe: it is a named pipe, not a file"},
+        {"the preview window's report", "preview folder", 1,
+         "cannot read report folder: it is a folder, not a file"},
         {"JSON nested 50,000 deep crashed every report command", "inspect deep.rpt", 1,
          "cannot read report deep.rpt: " + kNestedTooDeeply},
         {"nested too deeply for export", "export deep.rpt --html out.html", 1,
@@ -162,8 +165,13 @@ TEST_F(BadInputCli, ScriptsThatCannotBeReadSayWhy) {
              ": it is a named pipe, not a file"},
         {"demo over a database that is a device", "demo --db /dev/zero", 1,
          "cannot open the database /dev/zero: it is a device, not a file"},
+        {"a new report over a database that is a pipe", "new pipe", 1,
+         "cannot open the database " + (dir / "pipe").string() +
+             ": it is a named pipe, not a file"},
         {"a component library that is a pipe", "register --library pipe", 1,
          "cannot use the component library pipe: it is a named pipe, not a file"},
+        {"a component library that is a folder", "unregister --library folder", 1,
+         "cannot use the component library folder: it is a folder, not a file"},
     };
     RunRows(rows, [this](const std::string& a, const std::string& p) { return Foliant(a, p); });
 }
