@@ -6,8 +6,9 @@
 //   foliant script SCRIPT [--db DB | --report FILE.rpt]  the wizard headless, driven by a script
 //   foliant export FILE.rpt --pdf|--png|--html|--text OUT  the report written without a window
 //   foliant preview FILE.rpt            the report's pages in a window
-//   foliant register [--library LIB]    registers the component and the .rpt file type
-//   foliant unregister [--library LIB]  removes both registrations
+//   foliant register [--library LIB]    registers the component, the .rpt file type and the
+//                                       folder of the help files
+//   foliant unregister [--library LIB]  removes these registrations
 // Exit status 0 on success; otherwise 1 with one line on stderr saying what went wrong.
 #include "apps/foliant/Demo.h"
 #include "apps/foliant/Export.h"
