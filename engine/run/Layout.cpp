@@ -78,12 +78,8 @@ public:
         // The width the style's rules, grid and boxes span: as wide as the widest band's
         // objects, at most the printable width.
         const int printable = width_ - 2 * kPageMargin;
-        for (const auto& area : report_.Areas()) {
-            for (const auto& s : area->Sections()) {
-                for (const auto& o : s->Objects()) {
-                    contentWidth_ = std::max(contentWidth_, o->Left() + o->ObjectWidth());
-                }
-            }
+        for (const auto& o : report_.AllObjects()) {
+            contentWidth_ = std::max(contentWidth_, o->Left() + o->ObjectWidth());
         }
         contentWidth_ = contentWidth_ > 0 ? std::min(contentWidth_, printable) : printable;
         if (const auto details = report_.FindSection("D")) {
