@@ -59,7 +59,8 @@ add_test(NAME library_plugin_is_found_beside_the_component
         -DDATABASE=${sample_db} -DDIR=${CMAKE_CURRENT_BINARY_DIR}/copied-component
         -P ${CMAKE_CURRENT_SOURCE_DIR}/CopiedLibrary.cmake)
 
-# Load, run (the real dialog, cancelled) and unload the component 100 times in one process.
+# Load and unload the component 100 times in one process, every tenth time running the real
+# dialog (cancelled).
 add_executable(library_load_unload load_unload.c)
 foliant_warnings(library_load_unload)
 set_target_properties(library_load_unload PROPERTIES C_STANDARD 11)
@@ -68,7 +69,7 @@ target_link_libraries(library_load_unload PRIVATE ${CMAKE_DL_LIBS})
 add_dependencies(library_load_unload foliant_wizard foliant_test_hook)
 library_window_test(library_load_unload_100
     "wait frmWizard | click cmdCancel | again"
-    $<TARGET_FILE:library_load_unload> ${foliant_library} ${sample_db} 100)
+    $<TARGET_FILE:library_load_unload> ${foliant_library} ${sample_db} 100 10)
 
 # Threads and a second call, in a program with its own QApplication (offscreen).
 foliant_add_test(NAME library_hosting_tests WIDGETS

@@ -1,13 +1,14 @@
 /*
- * Loads the component library, runs its wizard over a new report and unloads it again, TIMES
- * times in one process, as a C host that loads the component only while it needs it does.
+ * Loads the component library, makes a wizard over a new report and unloads it again, TIMES
+ * times in one process, as a C host that loads the component only while it needs it does;
+ * every EVERY-th time (the first included) the wizard runs, in its real window.
  * Every run must succeed, every release must leave the component free to unload, and the runs
  * after the first must leave the process with as many threads as the first did: the first run
  * lets Qt start the threads it keeps for the life of the process (its D-Bus connection
  * manager, started by its accessibility bridge), a run's own application and its threads go
  * with the run. (Leaks are AddressSanitizer's to find when the process ends.)
  *
- *   load_unload LIBRARY DATABASE TIMES
+ *   load_unload LIBRARY DATABASE TIMES EVERY
  */
 #include "library/foliant.h"
 
@@ -80,8 +81,8 @@ static IDispatch* Create(LPFNGETCLASSOBJECT getClassObject, const CLSID* clsid) 
     return object;
 }
 
-/* One load, run and unload; 0 when all went well. */
-static int Cycle(const char* library, const char* database) {
+/* One load, wizard (run when run is not 0) and unload; 0 when all went well. */
+static int Cycle(const char* library, const char* database, int run) {
     void* handle = dlopen(library, RTLD_NOW | RTLD_LOCAL);
     LPFNGETCLASSOBJECT getClassObject;
     LPFNCANUNLOADNOW canUnloadNow;
@@ -108,8 +109,9 @@ static int Cycle(const char* library, const char* database) {
     }
     if (!failed) {
         arg = report;
-        failed = Invoke(wizard, DISPID_VellumReport, DISPATCH_PROPERTYPUTREF, &arg, 1, NULL) ||
-                 Invoke(wizard, DISPID_DisplayReportWizard, DISPATCH_METHOD, NULL, 0, NULL);
+        failed =
+            Invoke(wizard, DISPID_VellumReport, DISPATCH_PROPERTYPUTREF, &arg, 1, NULL) ||
+            (run && Invoke(wizard, DISPID_DisplayReportWizard, DISPATCH_METHOD, NULL, 0, NULL));
     }
     VariantClear(&report);
     if (wizard) {
@@ -128,11 +130,12 @@ static int Cycle(const char* library, const char* database) {
 
 int main(int argc, char** argv) {
     int times;
+    int every;
     int before;
     int after;
     int i;
-    if (argc != 4) {
-        fprintf(stderr, "usage: %s LIBRARY DATABASE TIMES\n", argv[0]);
+    if (argc != 5 || (every = atoi(argv[4])) < 1) {
+        fprintf(stderr, "usage: %s LIBRARY DATABASE TIMES EVERY\n", argv[0]);
         return 2;
     }
     times = atoi(argv[3]);
@@ -141,15 +144,15 @@ int main(int argc, char** argv) {
         if (i == 1) {
             before = CountThreads(stdout);
         }
-        if (Cycle(argv[1], argv[2]) != 0) {
+        if (Cycle(argv[1], argv[2], i % every == 0) != 0) {
             fprintf(stderr, "run %d of %d failed\n", i + 1, times);
             return 1;
         }
     }
     after = CountThreads(NULL);
-    printf("loaded, ran and unloaded the component %d times; threads after the first run %d, "
-           "after the last %d\n",
-           times, before, after);
+    printf("loaded and unloaded the component %d times, running the wizard %d times; threads "
+           "after the first run %d, after the last %d\n",
+           times, (times + every - 1) / every, before, after);
     if (after != before) {
         CountThreads(stderr);
         return 1;
