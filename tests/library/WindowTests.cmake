@@ -76,3 +76,7 @@ foliant_add_test(NAME library_hosting_tests WIDGETS
     SOURCES HostingTest.cpp ${PROJECT_SOURCE_DIR}/examples/qt-host/Component.cpp
     LIBS foliant_wizard Qt6::Test)
 target_include_directories(library_hosting_tests PRIVATE ${PROJECT_SOURCE_DIR}/examples/qt-host)
+foliant_add_test(NAME library_gui_host_tests
+    SOURCES GuiApplicationHostTest.cpp ${PROJECT_SOURCE_DIR}/examples/qt-host/Component.cpp
+    LIBS foliant_wizard Qt6::Gui)
+target_include_directories(library_gui_host_tests PRIVATE ${PROJECT_SOURCE_DIR}/examples/qt-host)
