@@ -29,6 +29,26 @@ QString DescribeObject(const QJsonObject& object) {
         .arg(object.value(u"top").toInt());
 }
 
+// "Group header 1 (GH1)" for an area named GH1.
+QString DescribeArea(const QString& name) {
+    static const QList<QPair<QString, QString>> kinds{
+        {QStringLiteral("RH"), QStringLiteral("Report header")},
+        {QStringLiteral("PH"), QStringLiteral("Page header")},
+        {QStringLiteral("GH"), QStringLiteral("Group header")},
+        {QStringLiteral("D"), QStringLiteral("Details")},
+        {QStringLiteral("GF"), QStringLiteral("Group footer")},
+        {QStringLiteral("RF"), QStringLiteral("Report footer")},
+        {QStringLiteral("PF"), QStringLiteral("Page footer")}};
+    for (const auto& [prefix, kind] : kinds) {
+        if (name.startsWith(prefix)) {
+            const QString number = name.mid(prefix.size());
+            return QStringLiteral("%1%2 (%3)")
+                .arg(kind, number.isEmpty() ? QString() : u' ' + number, name);
+        }
+    }
+    return name;
+}
+
 } // namespace
 
 HostWindow::HostWindow(Foliant& foliant, QString databasePath)
@@ -76,10 +96,12 @@ void HostWindow::NewReport() {
 
 void HostWindow::ShowStructure(const QJsonObject& report) {
     structure_->clear();
-    auto* root = new QTreeWidgetItem(structure_,
-                                     QStringList{QStringLiteral("Report \"%1\", style %2")
-                                                     .arg(report.value(u"title").toString(),
-                                                          report.value(u"styleName").toString())});
+    const QString title = report.value(u"title").toString();
+    auto* root = new QTreeWidgetItem(
+        structure_, QStringList{QStringLiteral("Report %1, style %2")
+                                    .arg(title.isEmpty() ? QStringLiteral("without a title")
+                                                         : '"' + title + '"',
+                                         report.value(u"styleName").toString())});
     if (const QString formula = report.value(u"selectionFormula").toString(); !formula.isEmpty()) {
         Add(root, QStringLiteral("Records where %1").arg(formula));
     }
@@ -89,7 +111,7 @@ void HostWindow::ShowStructure(const QJsonObject& report) {
                       .arg(group.toObject().value(u"field").toString()));
     }
     for (const QJsonValue area : report.value(u"areas").toArray()) {
-        QTreeWidgetItem* item = Add(root, area.toObject().value(u"name").toString());
+        QTreeWidgetItem* item = Add(root, DescribeArea(area.toObject().value(u"name").toString()));
         for (const QJsonValue section : area.toObject().value(u"sections").toArray()) {
             for (const QJsonValue object : section.toObject().value(u"objects").toArray()) {
                 Add(item, DescribeObject(object.toObject()));
