@@ -1,4 +1,5 @@
 #include "platform/help/HtmlHelp.h"
+#include "platform/help/Installation.h"
 #include "platform/winreg/WinReg.h"
 #include "tests/shell/TestSupport.h"
 #include "tests/winreg/TempRegistry.h"
@@ -8,6 +9,7 @@
 #include <sys/wait.h>
 
 #include <cerrno>
+#include <filesystem>
 
 using namespace foliant::help;
 using foliant::shell::IsWindow;
@@ -36,14 +38,16 @@ void SetText(reg::HKEY root, const std::string& key, const char* name, const std
     reg::RegCloseKey(handle);
 }
 
-// An empty registry store, a PATH with only the test's programs, no configured viewer, and a
-// viewer script that records what it was given and that it was asked to close.
+// An empty registry store, a PATH with only the test's programs, no configured viewer, an
+// installation folder without a help viewer, and a viewer script that records what it was
+// given and that it was asked to close.
 class Help : public ::testing::Test {
 protected:
     foliant::testing::TempRegistry registry;
     TempFolder folder;
     ScopedEnv path{"PATH", folder / "bin"};
     ScopedEnv viewerVariable{"FOLIANT_HELP_VIEWER", std::nullopt};
+    ScopedEnv installation{"FOLIANT_PREFIX", folder / "install"};
     ScopedEnv dataHome{"XDG_DATA_HOME", folder / "data"};
     ScopedEnv dataDirs{"XDG_DATA_DIRS", folder / "system-data"};
 
@@ -124,6 +128,48 @@ TEST_F(Help, NothingOpensWithoutFileOrViewer) {
     EXPECT_EQ(HtmlHelpA(0, (folder / "help/Wizards_de.chm").c_str(), HH_DISPLAY_TOPIC, 0), 0)
         << "a viewer that cannot be started";
     EXPECT_TRUE(NoChildLeft());
+}
+
+TEST_F(Help, InstallationViewerOpensAtTheTopicAndTheConfiguredViewerStillWins) {
+    // The installation's own viewer, beside the help files.
+    std::filesystem::create_directories(folder / "install/bin");
+    std::filesystem::copy_file(folder / "bin/chm-viewer", folder / "install/bin/foliant-help");
+    SetText(reg::HKEY_CLASSES_ROOT, ".chm", "", "chm.file");
+    SetText(reg::HKEY_CLASSES_ROOT, "chm.file\\shell\\open\\command", "", "chm-viewer \"%1\"");
+    EXPECT_EQ(HelpViewerProgram(), folder / "install/bin/foliant-help");
+    const std::string file = folder / "help/Wizards_de.chm";
+    HWND window = HtmlHelpA(0, (file + "::/summaries.htm>main").c_str(), HH_DISPLAY_TOPIC, 0);
+    ASSERT_GT(window, 0);
+    EXPECT_EQ(Args(), "arg:" + file + "\narg:--topic\narg:/summaries.htm\n")
+        << "before the program registered for .chm, and at the topic";
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    std::filesystem::remove(folder / "args.txt");
+
+    ScopedEnv viewer("FOLIANT_HELP_VIEWER", "chm-viewer --file=%f");
+    window = HtmlHelpA(0, (file + "::/summaries.htm").c_str(), HH_DISPLAY_TOPIC, 0);
+    ASSERT_GT(window, 0);
+    EXPECT_EQ(Args(), "arg:--file=" + file + "\n");
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(NoChildLeft());
+}
+
+TEST(HelpInstallation, FoundFromTheProgramOrLibraryOneOrTwoFoldersUp) {
+    TempFolder root;
+    std::filesystem::create_directories(root / "share/foliant/help");
+    std::filesystem::create_directories(root / "other/deep/er");
+    ScopedEnv noPrefix("FOLIANT_PREFIX", std::nullopt);
+    EXPECT_EQ(InstallationFolderOf(root / "bin/foliant"), root.Path()) << "installed program";
+    EXPECT_EQ(InstallationFolderOf(root / "lib/libFoliant.so"), root.Path()) << "installed library";
+    EXPECT_EQ(InstallationFolderOf(root / "apps/foliant/foliant"), root.Path())
+        << "a program one folder deeper, as in the build tree";
+    EXPECT_EQ(InstallationFolderOf(root / "other/deep/er/foliant"), "") << "three folders up";
+    EXPECT_EQ(InstallationFolderOf(""), "");
+    EXPECT_EQ(InstallationFolderOf("foliant"), "");
+
+    ScopedEnv prefix("FOLIANT_PREFIX", root / "elsewhere");
+    EXPECT_EQ(InstallationFolder(), root / "elsewhere");
+    EXPECT_EQ(HelpFilesFolder(), root / "elsewhere/share/foliant/help");
+    EXPECT_EQ(HelpViewerProgram(), "") << "no viewer installed there";
 }
 
 } // namespace
