@@ -11,7 +11,6 @@ namespace foliant::Wizard {
 
 // String ids the component uses.
 inline constexpr int kNotColumnarText = 249;
-inline constexpr int kOthersText = 244;
 
 // Number of the error raised when a wizard is shown while one is open in the same thread.
 inline constexpr std::int32_t kFormAlreadyDisplayed = 400;

@@ -60,14 +60,18 @@ void frmWizard::Add_Click() {
     ReportFieldList1.AddItem(Wizard::StripBraces(node->Tag()), at);
     ReportFieldList1.SetItemData(at, static_cast<std::int32_t>(engine::FieldKind::Database));
     ReportFieldList1.SetListIndex(at);
-    if (forms::Node* next = node->Next()) {
-        DatabaseTreeView.SetSelectedItem(next);
-    } else {
-        Add.SetEnabled(false);
-        DatabaseTreeView.SetSelectedItem(node->Parent());
-    }
+    AdvanceTreeSelection(*node, Add);
     DatabaseTreeView.SetFocus();
     RemoveAll.SetEnabled(true);
+}
+
+void frmWizard::AdvanceTreeSelection(forms::Node& added, CommandButton& add) {
+    if (forms::Node* next = added.Next()) {
+        DatabaseTreeView.SetSelectedItem(next);
+    } else {
+        add.SetEnabled(false);
+        DatabaseTreeView.SetSelectedItem(added.Parent());
+    }
 }
 
 void frmWizard::AddAll_Click() {

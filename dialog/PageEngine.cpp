@@ -6,8 +6,6 @@
 #include "resources/Resources.h"
 #include "wizard/WizardState.h"
 
-#include <cstdlib>
-
 namespace foliant::Wizard {
 
 using resources::LoadResString;
@@ -22,12 +20,6 @@ void ReselectFirst(forms::ListBox& list) {
     }
     list.SetListIndex(0);
     list.SetSelected(0, true);
-}
-
-// The record order a group node carries in its tag (0, 1 or 2).
-int GroupOrderOf(const forms::Node& node) {
-    const int order = std::atoi(node.Tag().c_str());
-    return order >= 0 && order <= 2 ? order : 0;
 }
 
 // Value types the tree never lists: bytes, unknown, and pictures, charts and other objects.

@@ -6,6 +6,7 @@
 #include "platform/forms/TreeView.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace foliant::dialog {
@@ -48,9 +49,24 @@ public:
     void DatabaseTreeView_Click();
     void DatabaseTreeView_NodeClick(forms::Node& node);
     void DatabaseTreeView_DblClick();
-    // The add buttons of pages 2, 3 and 5, which a double click on a field node presses.
+    // Page 2: the group chain and each group's record order.
     void AddGroup_Click();
+    void RemoveGroup_Click();
+    void cmdGroupUp_Click();
+    void CmdGroupDown_Click();
+    void GroupTreeView_NodeClick(forms::Node& node);
+    void OrderCombo_Click();
+    // Page 3: the summaries of the group chosen in GroupCombo.
     void AddTotal_Click();
+    void RemoveTotal_Click();
+    void GroupCombo_Click();
+    void TotalList_Click();
+    void SumCombo_Click();
+    void SecondSummaryCombo_Click();
+    void PIsText_KeyPress(int& keyAscii);
+    void PIsText_Change();
+    void GrandTotalCheck_Click();
+    // Page 5's add button, which a double click on a field node presses.
     void AddSelect_Click();
     // Page 5: record selection.
     void RemoveSelect_Click();
@@ -72,6 +88,20 @@ private:
     void MoveReportField(int by);
     // Disables RemoveAll, Remove and both move buttons (the field list is empty).
     void DisableFieldListButtons();
+    // After a field node was added on any page: its next sibling becomes the tree's selection,
+    // or, after a table's last field, its table node with the page's add button disabled.
+    void AdvanceTreeSelection(forms::Node& added, CommandButton& add);
+    // Makes the group node selected and shows its order and move buttons (after a move or a
+    // removal).
+    void SelectGroupNode(forms::Node& node);
+    // The group chosen in GroupCombo (1-based; 0 when none) and the slot of the summary
+    // selected in TotalList (0 when none).
+    int SummaryGroup() const;
+    int SummarySlot() const;
+    // Shows or hides the parameter boxes of the summaries page: the N/P pair and the
+    // second-field pair.
+    void ShowNumberParameter(bool shown);
+    void ShowSecondFieldParameter(bool shown);
 
     template <typename T, typename... Args>
     T& Declare(std::string name, forms::Rect rect, std::string tag, Args&&... args) {
@@ -267,6 +297,21 @@ int SummaryCount();
 // first and last character.
 bool IsFieldTag(const std::string& tag);
 std::string StripBraces(const std::string& text);
+
+// The record order a group node carries in its tag (0, 1 or 2).
+int GroupOrderOf(const forms::Node& node);
+
+// The N and P boxes: a key other than a digit or Backspace shows "Please enter an integer."
+// and becomes a blank; a typed text is trimmed and, with a blank inside, its first two pieces
+// are joined (caret after the first). WholeNumberIn gives the text's value when it is digits
+// only and from low to high. ReadsAsNumber: a number with or without sign and decimals,
+// blanks around allowed.
+void RefuseNonDigitKey(int& keyAscii);
+void TidyTypedNumber(forms::TextBox& box);
+std::optional<int> WholeNumberIn(const std::string& text, int low, int high);
+bool ReadsAsNumber(const std::string& text);
+// The information box titled "Warning" with the string of that id.
+void ShowWarning(int stringId);
 
 // Small routines of the group, summary, group-sorting and selection pages the page engine calls.
 void UpdateGroupMoveButtons();

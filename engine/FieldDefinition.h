@@ -134,6 +134,8 @@ FOLIANT_ENGINE_API bool IsValidSummaryOperation(int op);
 FOLIANT_ENGINE_API bool SummaryNeedsSecondField(SummaryOperation op);
 // Operations that need N or P (percentile, Nth largest, Nth smallest, Nth most frequent).
 FOLIANT_ENGINE_API bool SummaryNeedsNumber(SummaryOperation op);
+// The largest N (or P) a summary or a report file may give; a P above 100 counts as 100.
+inline constexpr int kLargestSummaryNumber = 1000000;
 // Operations whose field must be numeric.
 FOLIANT_ENGINE_API bool SummaryNeedsNumericField(SummaryOperation op);
 

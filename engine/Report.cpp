@@ -37,6 +37,39 @@ bool IsBinaryType(ValueType t) {
     return t == ValueType::Bytes || static_cast<int>(t) >= static_cast<int>(ValueType::Picture);
 }
 
+// The N (or P) of a summary that takes one, from a number or a text of digits. 0 and the empty
+// text mean none was given, which takes the first: N = 1 (P = 1). A P above 100 is kept as
+// given and computed as 100. Throws for anything else, naming the summary.
+int SummaryNumberOf(const automation::Variant& parameter, SummaryOperation operation,
+                    const std::string& summary) {
+    long long n = 0;
+    bool ok = true;
+    if (const auto* i16 = parameter.TryGet<std::int16_t>()) {
+        n = *i16;
+    } else if (const auto* i32 = parameter.TryGet<std::int32_t>()) {
+        n = *i32;
+    } else if (const auto* d = parameter.TryGet<double>()) {
+        ok = *d == static_cast<double>(static_cast<long long>(*d)) && *d < 1e9 && *d > -1e9;
+        n = ok ? static_cast<long long>(*d) : 0;
+    } else if (const auto* s = parameter.TryGet<std::string>()) {
+        try {
+            std::size_t used = 0;
+            n = s->empty() ? 0 : std::stoll(*s, &used);
+            ok = s->empty() || used == s->size();
+        } catch (const std::exception&) {
+            ok = false;
+        }
+    } else {
+        ok = false;
+    }
+    if (!ok || n < 0 || n > kLargestSummaryNumber) {
+        throw EngineError(
+            summary + " needs " + (operation == SummaryOperation::Percentile ? "P" : "N") +
+            ", a whole number from 1 to " + std::to_string(kLargestSummaryNumber) + ".");
+    }
+    return n == 0 ? 1 : static_cast<int>(n);
+}
+
 bool IsValidCondition(int c) {
     return (c >= 0 && c <= 11) || c == 14 || c == 15;
 }
@@ -300,34 +333,7 @@ std::shared_ptr<ReportObject> Section::PlaceSummaryObject(const std::string& fie
                               " field, not a number.");
         }
     } else if (SummaryNeedsNumber(operation)) {
-        long long n = 0;
-        bool ok = true;
-        if (const auto* i16 = parameter.TryGet<std::int16_t>()) {
-            n = *i16;
-        } else if (const auto* i32 = parameter.TryGet<std::int32_t>()) {
-            n = *i32;
-        } else if (const auto* d = parameter.TryGet<double>()) {
-            ok = *d == static_cast<double>(static_cast<long long>(*d)) && *d < 1e9 && *d > -1e9;
-            n = ok ? static_cast<long long>(*d) : 0;
-        } else if (const auto* s = parameter.TryGet<std::string>()) {
-            try {
-                std::size_t used = 0;
-                n = std::stoll(*s, &used);
-                ok = used == s->size();
-            } catch (const std::exception&) {
-                ok = false;
-            }
-        } else {
-            ok = false;
-        }
-        const long long maximum = operation == SummaryOperation::Percentile ? 100 : 1000000;
-        if (!ok || n < 1 || n > maximum) {
-            throw EngineError("The " + opName + " of " + field->Name() + " needs " +
-                              (operation == SummaryOperation::Percentile
-                                   ? "P, a whole number from 1 to 100."
-                                   : "N, a whole number of at least 1."));
-        }
-        number = static_cast<int>(n);
+        number = SummaryNumberOf(parameter, operation, "The " + opName + " of " + field->Name());
     } else if (!parameter.IsEmpty()) {
         throw EngineError("The " + opName + " of " + field->Name() + " takes no parameter.");
     }

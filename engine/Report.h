@@ -118,7 +118,8 @@ public:
     // Places a summary of the field: in a group header or footer it is that group's summary,
     // in the report header or footer a grand total. parameter: for correlation, covariance
     // and weighted average the second field's braced name; for percentile, Nth largest, Nth
-    // smallest and Nth most frequent N (or P) ≥ 1; empty otherwise. An identical summary of
+    // smallest and Nth most frequent N (or P) from 1 up, where 0 or "" (nothing typed) stands
+    // for 1 and a P above 100 counts as 100; empty otherwise. An identical summary of
     // the same group (or the same grand-total area) is shown again rather than made twice.
     std::shared_ptr<ReportObject> PlaceSummaryObject(const std::string& fieldName,
                                                      SummaryOperation operation, int left, int top,

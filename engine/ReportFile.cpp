@@ -361,7 +361,7 @@ std::shared_ptr<Report> ReadReport(const Json& doc, const std::string& path) {
                 second = report->ResolveFieldName(Text(s, "secondField", w));
             }
             if (SummaryNeedsNumber(op)) {
-                number = static_cast<int>(Integer(s, "number", w, 1, 1000000));
+                number = static_cast<int>(Integer(s, "number", w, 1, kLargestSummaryNumber));
             }
             const auto before = report->Summaries().size();
             report->FindOrAddSummary(field, op, area, second, number);

@@ -41,6 +41,11 @@ public:
 
     // Grows the array by one entry holding value.
     void Append(T value) { values_.push_back(std::move(value)); }
+    // Inserts value as entry index (1 to UBound() + 1); the entries from index on move up.
+    void InsertAt(int index, T value) {
+        const std::size_t at = index == UBound() + 1 ? values_.size() : Check(index);
+        values_.insert(values_.begin() + static_cast<long>(at), std::move(value));
+    }
     // Removes entry index; the entries after it move down by one.
     void RemoveAt(int index) { values_.erase(values_.begin() + static_cast<long>(Check(index))); }
 

@@ -235,11 +235,13 @@ TEST_F(ModelTest, SummariesBelongToTheirGroupOrAreGrandTotals) {
               "not a number.");
     EXPECT_THROW(gf->PlaceSummaryObject("{Orders.Amount}", SummaryOperation::Correlation, 0, 0),
                  EngineError);
-    EXPECT_THROW(gf->PlaceSummaryObject("{Orders.Amount}", SummaryOperation::NthSmallest, 0, 0,
-                                        automation::Variant(std::int16_t{0})),
-                 EngineError);
+    EXPECT_EQ(ErrorOf([&] {
+                  gf->PlaceSummaryObject("{Orders.Amount}", SummaryOperation::NthSmallest, 0, 0,
+                                         automation::Variant(std::int16_t{-1}));
+              }),
+              "The Nth smallest of {Orders.Amount} needs N, a whole number from 1 to 1000000.");
     EXPECT_THROW(gf->PlaceSummaryObject("{Orders.Amount}", SummaryOperation::Percentile, 0, 0,
-                                        automation::Variant(101)),
+                                        automation::Variant(std::string("2.5"))),
                  EngineError);
     EXPECT_THROW(gf->PlaceSummaryObject("{Orders.Amount}", SummaryOperation::Sum, 0, 0,
                                         automation::Variant(2)),

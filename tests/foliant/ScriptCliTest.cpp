@@ -120,6 +120,43 @@ TEST_F(ScriptCliTest, AWalkFiltersTheSampleWithAListARangeAndAPeriod) {
     EXPECT_EQ(list["itemData"], json::parse("[3, 9, 11]"));
 }
 
+TEST_F(ScriptCliTest, AGroupOpensTheSummariesPageAndASummaryTheSortingPage) {
+    const Outcome r = Run("click cmdNext\n"
+                          "node DatabaseTreeView \"Country\"\n"
+                          "click AddGroup\n"
+                          "click cmdNext\n"
+                          "dump\n"
+                          "node DatabaseTreeView \"Amount\"\n"
+                          "click AddTotal\n"
+                          "select SumCombo \"Nth largest\"\n"
+                          "type PIsText \"3\"\n"
+                          "click cmdNext\n"
+                          "dump\n"
+                          "click cmdBack\n"
+                          "click RemoveTotal\n"
+                          "click cmdNext\n"
+                          "click cmdBack\n"
+                          "dump\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.dumps.size(), 3U);
+    const auto& group = r.dumps[0]["state"];
+    EXPECT_EQ(r.dumps[0]["page"], 3);
+    EXPECT_EQ(group["GroupSummaryCount"], json::parse("[0]"));
+    EXPECT_EQ(group["GroupSortKind"], json::parse("[2]"));
+    EXPECT_EQ(group["GroupSortValue"], json::parse("[-1]"));
+    EXPECT_EQ(group["GroupOthersLabel"], json::parse(R"(["Others"])"));
+    const auto& summary = r.dumps[1]["state"];
+    EXPECT_EQ(r.dumps[1]["page"], 4);
+    EXPECT_EQ(summary["GroupSummaryCount"], json::parse("[1]"));
+    EXPECT_EQ(summary["SummaryField"], json::parse(R"(["Orders.Amount"])"));
+    EXPECT_EQ(summary["SummaryOperation"], json::parse("[15]"));
+    EXPECT_EQ(summary["SummaryParameter"], json::parse(R"(["3"])"));
+    EXPECT_EQ(summary["SummaryGrandTotal"], json::parse("[true]"));
+    // Without the summary, Next passes over the sorting page and Back returns to page 3.
+    EXPECT_EQ(r.dumps[2]["page"], 3);
+    EXPECT_EQ(r.dumps[2]["state"]["SummaryField"], json::array());
+}
+
 TEST_F(ScriptCliTest, AScriptOverASavedReportSeesItsImportedContent) {
     ASSERT_EQ(std::system(("cd " + Quote(dir.string()) + " && " + Quote(FOLIANT_EXE) +
                            " demo --out demo.rpt >/dev/null 2>&1")

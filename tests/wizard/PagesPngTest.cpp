@@ -5,6 +5,8 @@
 
 #include "ui/qt/FormRender.h"
 
+#include "platform/forms/UserActions.h"
+
 #include <QImage>
 
 #include <filesystem>
@@ -76,6 +78,42 @@ TEST_F(WizardTest, EveryPageRendersWithoutOverlappingControls) {
         }
     });
     EXPECT_EQ(pages, (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
+}
+
+// Saves the dialog as it is to wizard-pages/NAME.png and checks that what a person sees of it
+// does not overlap.
+void SavePage(frmWizard& f, const std::string& name) {
+    const std::filesystem::path folder = std::filesystem::path(FOLIANT_BINARY_DIR) / "wizard-pages";
+    std::filesystem::create_directories(folder);
+    const std::string path = (folder / (name + ".png")).string();
+    ASSERT_TRUE(qt::SaveFormPng(f, path)) << path;
+    EXPECT_EQ(Overlaps(f), std::vector<std::string>{}) << name;
+}
+
+TEST_F(WizardTest, GroupPagesRenderTwoGroupsAndThreeSummariesWithoutOverlaps) {
+    const auto report = Report::CreateOverDatabase(FOLIANT_SAMPLE_DB);
+    Run(report, [](frmWizard& f) {
+        using forms::user::Select;
+        f.cmdNext.UserClick();
+        ClickField(f, "Customers", "Country");
+        f.AddGroup.UserClick();
+        ClickField(f, "Customers", "City");
+        f.AddGroup.UserClick();
+        SavePage(f, "groups-page2");
+
+        f.cmdNext.UserClick();
+        ClickField(f, "Orders", "Amount");
+        f.AddTotal.UserClick();
+        f.AddTotal.UserClick(); // Orders.Freight
+        Select(f.SumCombo, "correlation");
+        ClickField(f, "Orders", "Amount");
+        f.AddTotal.UserClick();
+        Select(f.SumCombo, "Nth largest");
+        forms::user::Paste(f.PIsText, "3");
+        SavePage(f, "groups-page3-n");
+        f.TotalList.UserSelect(1);
+        SavePage(f, "groups-page3-with");
+    });
 }
 
 // The selection page in each arrangement of its value controls: one value, a range, a list

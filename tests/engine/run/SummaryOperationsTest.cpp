@@ -4,6 +4,8 @@
 
 #include "tests/engine/RunTestSupport.h"
 
+#include "engine/ReportFile.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -30,6 +32,9 @@ struct Case {
     SummaryOperation op;
     int number = 0; // N or P
     bool second = false;
+    // What a person typed for N or P, given as text instead of the number; number is then
+    // the N or P the summary is computed with.
+    const char* typed = nullptr;
 };
 
 class SummaryOperationsTest : public ::testing::Test {
@@ -46,6 +51,8 @@ protected:
             automation::Variant parameter;
             if (c.second) {
                 parameter = automation::Variant(std::string("{T.W}"));
+            } else if (c.typed != nullptr) {
+                parameter = automation::Variant(std::string(c.typed));
             } else if (c.number > 0) {
                 parameter = automation::Variant(static_cast<std::int32_t>(c.number));
             }
@@ -77,6 +84,12 @@ protected:
             {"{T.X}", Op::Percentile, 30},
             {"{T.X}", Op::Percentile, 75},
             {"{T.X}", Op::Percentile, 100},
+            // P above 100 (the N/P box takes up to 32767) counts as 100: the maximum.
+            {"{T.X}", Op::Percentile, 150},
+            {"{T.X}", Op::Percentile, 32767, false, "32767"},
+            // A cleared N box gives "" (or 0): the first, as the box starts with.
+            {"{T.X}", Op::NthLargest, 1, false, ""},
+            {"{T.Name}", Op::NthSmallest, 1, false, "0"},
             {"{T.X}", Op::NthLargest, 2},
             {"{T.X}", Op::NthLargest, 6},
             {"{T.X}", Op::NthSmallest, 3},
@@ -234,6 +247,31 @@ TEST_F(SummaryOperationsTest, EveryGrandTotalMatchesSqliteOverAllRecords) {
         EXPECT_TRUE(test::SameValue(got, want))
             << grandTotals[i]->Name() << ": got " << test::Show(got) << ", SQLite says "
             << test::Show(want);
+    }
+}
+
+TEST_F(SummaryOperationsTest, ReportsWithAnyAcceptedNOrPSaveLoadAndRunAlike) {
+    const std::string path = dir.File("t.rpt");
+    report->SaveToFile(path, 0);
+    const auto loaded = LoadReportFromFile(path);
+    const auto a = run::RunReport(*report);
+    const auto b = run::RunReport(*loaded);
+    const auto& summaries = loaded->Summaries();
+    ASSERT_EQ(summaries.size(), report->Summaries().size());
+    for (std::size_t i = 0; i < summaries.size(); ++i) {
+        const FieldDefinition& before = *report->Summaries()[i];
+        EXPECT_EQ(summaries[i]->GetSummaryNumber(), before.GetSummaryNumber());
+        const bool grand = before.GetSummaryArea()->AreaGroupNumber() == 0;
+        for (std::size_t g = 0; g < a.tree->Root().children.size(); ++g) {
+            const GroupNode& ga = *a.tree->Root().children[g];
+            const GroupNode& gb = *b.tree->Root().children[g];
+            EXPECT_TRUE(
+                test::SameValue(grand ? a.SummaryValue({&a.tree->Root()}, before)
+                                      : a.SummaryValue({&a.tree->Root(), &ga}, before),
+                                grand ? b.SummaryValue({&b.tree->Root()}, *summaries[i])
+                                      : b.SummaryValue({&b.tree->Root(), &gb}, *summaries[i])))
+                << before.Name();
+        }
     }
 }
 
