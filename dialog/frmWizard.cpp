@@ -62,6 +62,7 @@ frmWizard::frmWizard() : Form("frmWizard") {
     cmdNext.Click = [this] { cmdNext_Click(); };
     cmdBack.Click = [this] { cmdBack_Click(); };
     cmdCancel.Click = [this] { cmdCancel_Click(); };
+    cmdHelp.Click = [this] { cmdHelp_Click(); };
     Add.Click = [this] { Add_Click(); };
     AddAll.Click = [this] { AddAll_Click(); };
     Remove.Click = [this] { Remove_Click(); };

@@ -38,6 +38,7 @@ public:
     void cmdNext_Click();
     void cmdBack_Click();
     void cmdCancel_Click();
+    void cmdHelp_Click();
     // Page 1, and the database tree that pages 1, 2, 3 and 5 pick fields from.
     void Add_Click();
     void AddAll_Click();
@@ -277,6 +278,11 @@ std::int16_t PreviousPageNumber(std::int16_t page);
 void RunPageEntry();
 // Closes the help window, if one is open.
 void CloseHelpWindow();
+// Opens the help file path (which may name a topic after "::") in the help viewer and keeps the
+// viewer's window handle in HelpWindow (0 when nothing opened).
+void OpenHelp(std::intptr_t owner, const std::string& path);
+// The help topic of a page ("summaries.htm" for page 3); the overview for any other number.
+std::string PageHelpTopic(int page);
 // CloseHelpWindow, then unloads the dialog.
 void CloseWizard();
 

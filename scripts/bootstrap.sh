@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth fp-utils-3.2.2 libchm-dev clang-format
-    fonts-dejavu-core
+    fonts-dejavu-core fonts-wqy-microhei
 )
 
 missing=()

@@ -1,14 +1,17 @@
 #include "apps/foliant/Registration.h"
 
 #include "platform/automation/foliant_automation.h"
+#include "platform/help/HtmlHelp.h"
 #include "platform/shell/Shell.h"
 #include "platform/winreg/WinReg.h"
 #include "registry/RegObject.h"
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 
 namespace foliant::app {
@@ -127,6 +130,73 @@ void UnregisterReportFiles() {
         rc != wr::ERROR_SUCCESS && rc != wr::ERROR_FILE_NOT_FOUND) {
         throw RegistrationError(std::string("Cannot remove the file class ") + kReportFileClass +
                                 ": " + MessageText(rc));
+    }
+}
+
+namespace {
+
+// The help files of a folder: Wizards_<code>.chm, in name order.
+std::vector<std::string> HelpFilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.is_regular_file(error) && name.starts_with("Wizards_") &&
+            name.ends_with(".chm")) {
+            names.push_back(name);
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The help folder key, opened (and made when missing) for writing.
+wr::HKEY OpenHelpFolderKey() {
+    wr::HKEY key = 0;
+    if (const auto rc = wr::RegCreateKeyExA(wr::HKEY_LOCAL_MACHINE, help::kHelpFolderKey, 0,
+                                            nullptr, 0, wr::KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        rc != wr::ERROR_SUCCESS) {
+        throw RegistrationError(std::string("Cannot open HKEY_LOCAL_MACHINE\\") +
+                                help::kHelpFolderKey + ": " + MessageText(rc));
+    }
+    return key;
+}
+
+} // namespace
+
+std::vector<std::string> RegisterHelpFiles(const std::string& folder) {
+    const std::vector<std::string> names =
+        folder.empty() ? std::vector<std::string>{} : HelpFilesIn(folder);
+    if (names.empty()) {
+        return names;
+    }
+    const wr::HKEY key = OpenHelpFolderKey();
+    for (const auto& name : names) {
+        const auto rc = wr::RegSetValueExA(key, name.c_str(), 0, wr::REG_SZ,
+                                           reinterpret_cast<const wr::BYTE*>(folder.c_str()),
+                                           static_cast<wr::DWORD>(folder.size() + 1));
+        if (rc != wr::ERROR_SUCCESS) {
+            wr::RegCloseKey(key);
+            throw RegistrationError("Cannot register the help file " + name + ": " +
+                                    MessageText(rc));
+        }
+    }
+    wr::RegCloseKey(key);
+    return names;
+}
+
+void UnregisterHelpFiles(const std::string& folder) {
+    for (const auto& name : HelpFilesIn(folder)) {
+        if (help::RegisteredHelpFolder(help::kHelpFolderKey, name) != folder) {
+            continue;
+        }
+        const wr::HKEY key = OpenHelpFolderKey();
+        const auto rc = wr::RegDeleteValueA(key, name.c_str());
+        wr::RegCloseKey(key);
+        if (rc != wr::ERROR_SUCCESS && rc != wr::ERROR_FILE_NOT_FOUND) {
+            throw RegistrationError("Cannot remove the registration of the help file " + name +
+                                    ": " + MessageText(rc));
+        }
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace foliant::app {
 
@@ -37,6 +38,17 @@ void RegisterReportFiles(const std::string& program);
 // Removes kReportFileClass, and ".rpt" when it still names that class (a file type another
 // program has taken over is left alone). Throws RegistrationError when the registry refuses.
 void UnregisterReportFiles();
+
+// Under HKEY_LOCAL_MACHINE, key help::kHelpFolderKey: one text value per help file of folder
+// (Wizards_<code>.chm), named after the file and holding folder, the way help files are
+// registered so Help finds them. Returns the names registered, in name order; none when folder
+// is empty or holds no help file. Throws RegistrationError naming the key when the registry
+// refuses a write.
+std::vector<std::string> RegisterHelpFiles(const std::string& folder);
+
+// Removes the values of help::kHelpFolderKey that hold folder; values another installation
+// registered stay. Throws RegistrationError when the registry refuses.
+void UnregisterHelpFiles(const std::string& folder);
 
 // This program's own path.
 std::string ProgramPath();

@@ -6,8 +6,9 @@
 //   foliant script SCRIPT [--db DB | --report FILE.rpt]  the wizard headless, driven by a script
 //   foliant export FILE.rpt --pdf|--png|--html|--text OUT  the report written without a window
 //   foliant preview FILE.rpt            the report's pages in a window
-//   foliant register [--library LIB]    registers the component and the .rpt file type
-//   foliant unregister [--library LIB]  removes both registrations
+//   foliant register [--library LIB]    registers the component, the .rpt file type and the
+//                                       folder of the help files
+//   foliant unregister [--library LIB]  removes these registrations
 // Exit status 0 on success; otherwise 1 with one line on stderr saying what went wrong.
 #include "apps/foliant/Demo.h"
 #include "apps/foliant/Export.h"
@@ -20,6 +21,7 @@
 #endif
 #include "engine/ReportFile.h"
 #include "engine/core/EngineError.h"
+#include "platform/help/Installation.h"
 
 #include <CLI/CLI.hpp>
 
@@ -118,6 +120,16 @@ int Register(const Commands& c) {
     }
     std::cout << "Registered the component " << component << " and the .rpt file type "
               << "(opened with \"" << program << "\" design).\n";
+    try {
+        const std::string folder = foliant::help::HelpFilesFolder();
+        if (const auto names = foliant::app::RegisterHelpFiles(folder); !names.empty()) {
+            std::cout << "Registered the help files in " << folder << " (" << names.size()
+                      << " languages).\n";
+        }
+    } catch (const foliant::app::RegistrationError& e) {
+        // Help still finds the files in the installation without the registration.
+        std::cerr << "foliant: warning: " << e.what() << "\n";
+    }
     return 0;
 }
 
@@ -130,6 +142,7 @@ int Unregister(const Commands& c) {
         failure = e.what();
     }
     foliant::app::UnregisterReportFiles();
+    foliant::app::UnregisterHelpFiles(foliant::help::HelpFilesFolder());
     if (!failure.empty()) {
         return FailWith(failure);
     }

@@ -2,6 +2,7 @@
 // write to (a temporary one per test) and through the shell functions that read it.
 #include "platform/automation/FoliantGuids.h"
 #include "platform/automation/foliant_automation.h"
+#include "platform/help/HtmlHelp.h"
 #include "platform/shell/Shell.h"
 #include "platform/winreg/WinReg.h"
 #include "tests/foliant/RunFoliant.h"
@@ -115,6 +116,50 @@ TEST_F(RegisterCli, ALibraryThatIsMissingOrNoComponentRegistersNothing) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("has no DllUnregisterServer"), std::string::npos) << r.err;
     EXPECT_EQ(ClassesText(".rpt"), std::nullopt);
+}
+
+// Points FOLIANT_PREFIX at an installation folder for one test.
+class PrefixScope {
+public:
+    explicit PrefixScope(const fs::path& folder) { ::setenv("FOLIANT_PREFIX", folder.c_str(), 1); }
+    ~PrefixScope() { ::unsetenv("FOLIANT_PREFIX"); }
+    PrefixScope(const PrefixScope&) = delete;
+    PrefixScope& operator=(const PrefixScope&) = delete;
+};
+
+TEST_F(RegisterCli, RegisterRecordsTheHelpFolderAndUnregisterTakesOnlyItsOwnBack) {
+    using foliant::help::kHelpFolderKey;
+    using foliant::help::RegisteredHelpFolder;
+    const fs::path help = registry.Folder() / "install/share/foliant/help";
+    fs::create_directories(help);
+    for (const char* name : {"Wizards_en.chm", "Wizards_de.chm", "notes.txt"}) {
+        std::ofstream(help / name) << "ITSF";
+    }
+    PrefixScope installation(registry.Folder() / "install");
+    const auto r = Foliant("register");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("Registered the help files in " + help.string() + " (2 languages)"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(RegisteredHelpFolder(kHelpFolderKey, "Wizards_en.chm"), help.string());
+    EXPECT_EQ(RegisteredHelpFolder(kHelpFolderKey, "Wizards_de.chm"), help.string());
+    EXPECT_EQ(RegisteredHelpFolder(kHelpFolderKey, "notes.txt"), "");
+
+    // Another installation takes German over; unregistering this one leaves it alone.
+    wr::HKEY key = 0;
+    ASSERT_EQ(
+        wr::RegOpenKeyExA(wr::HKEY_LOCAL_MACHINE, kHelpFolderKey, 0, wr::KEY_ALL_ACCESS, &key),
+        wr::ERROR_SUCCESS);
+    const std::string other = "/opt/other/help";
+    ASSERT_EQ(wr::RegSetValueExA(key, "Wizards_de.chm", 0, wr::REG_SZ,
+                                 reinterpret_cast<const wr::BYTE*>(other.c_str()),
+                                 static_cast<wr::DWORD>(other.size() + 1)),
+              wr::ERROR_SUCCESS);
+    wr::RegCloseKey(key);
+    const auto u = Foliant("unregister");
+    ASSERT_EQ(u.status, 0) << u.err;
+    EXPECT_EQ(RegisteredHelpFolder(kHelpFolderKey, "Wizards_en.chm"), "");
+    EXPECT_EQ(RegisteredHelpFolder(kHelpFolderKey, "Wizards_de.chm"), other);
 }
 
 } // namespace
