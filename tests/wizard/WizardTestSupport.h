@@ -9,17 +9,18 @@
 #include "engine/ReportFile.h"
 #include "platform/forms/HeadlessBackend.h"
 #include "tests/engine/TestSupport.h"
+#include "tests/locale/ScopedLocale.h"
 #include "wizard/WizardState.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 namespace foliant::wizard::test {
+
+using locale::test::ScopedLocale;
 
 using dialog::frmWizard;
 using engine::Report;
@@ -56,27 +57,6 @@ inline int ShownPage(const frmWizard& form) {
     }
     return shown;
 }
-
-// Sets LC_ALL for the test's duration, as a person's regional settings would.
-class ScopedLocale {
-public:
-    explicit ScopedLocale(const char* name) {
-        if (const char* old = std::getenv("LC_ALL")) {
-            old_ = old;
-        }
-        ::setenv("LC_ALL", name, 1);
-    }
-    ~ScopedLocale() {
-        if (old_) {
-            ::setenv("LC_ALL", old_->c_str(), 1);
-        } else {
-            ::unsetenv("LC_ALL");
-        }
-    }
-
-private:
-    std::optional<std::string> old_;
-};
 
 // Clicks the field node with that text under the named table of the database tree.
 inline void ClickField(frmWizard& f, const std::string& table, const std::string& field) {

@@ -6,13 +6,12 @@
 #include "engine/run/Runner.h"
 #include "resources/Resources.h"
 #include "tests/engine/RunTestSupport.h"
-#include "tests/wizard/WizardTestSupport.h"
+#include "tests/locale/ScopedLocale.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <optional>
+#include <functional>
 
 namespace foliant::generate {
 namespace {
@@ -69,7 +68,7 @@ protected:
     engine::test::TempDir dir;
     std::string db;
     std::shared_ptr<engine::Report> report;
-    wizard::test::ScopedLocale english{"en_US.UTF-8"};
+    locale::test::ScopedLocale english{"en_US.UTF-8"};
 };
 
 struct FormulaCase {
@@ -267,7 +266,7 @@ TEST_F(SelectionFormulaTest, EachConditionFormKeepsTheRecordsItsSqlKeeps) {
 }
 
 TEST_F(SelectionFormulaTest, ASystemWithGermanSeparatorsReadsNumbersItsWay) {
-    wizard::test::ScopedLocale german("de_DE.UTF-8");
+    locale::test::ScopedLocale german("de_DE.UTF-8");
     const std::string formula = BuildSelectionFormula({{"T.Amount", 1, {"1.234,5"}}}, *report);
     EXPECT_EQ(formula, "{T.Amount} = 1234.5");
     EXPECT_EQ(KeptIds(formula), SqlIds("Amount = 1234.5"));
@@ -275,7 +274,7 @@ TEST_F(SelectionFormulaTest, ASystemWithGermanSeparatorsReadsNumbersItsWay) {
     // Dates are read day first; the forms that cannot be read so are read month first.
     EXPECT_EQ(Format("T.Day", "3.5.2025"), "Date(2025, 5, 3)");
     EXPECT_EQ(Format("T.Day", "12/31/1996"), "Date(1996, 12, 31)");
-    wizard::test::ScopedLocale french("fr_FR.UTF-8");
+    locale::test::ScopedLocale french("fr_FR.UTF-8");
     EXPECT_EQ(Format("T.Amount", "1 234,5"), "1234.5");
 }
 
