@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <limits>
 #include <map>
+#include <utility>
+#include <vector>
 
 namespace foliant::engine {
 
@@ -121,160 +123,192 @@ std::shared_ptr<Section> FirstSection(const std::shared_ptr<Area>& area) {
     return area && !area->Sections().empty() ? area->Sections().front() : nullptr;
 }
 
-} // namespace
-
-void Report::ArrangeForStyle() {
-    const LayoutStyle style = StyleFor(style_);
-
-    // Moves an object to the end of another section's objects.
-    const auto move = [](const std::shared_ptr<ReportObject>& object,
-                         const std::shared_ptr<Section>& to) {
-        const auto from = object->GetSection();
-        if (from == to) {
-            return;
-        }
-        auto& objects = from->objects_;
-        objects.erase(std::find(objects.begin(), objects.end(), object));
-        object->section_ = to;
-        to->objects_.push_back(object);
-    };
-
-    // The detail columns: where each field is shown.
+// The detail columns: where each field is shown.
+struct DetailColumns {
     struct Column {
         int left;
         int width;
     };
-    std::map<const FieldDefinition*, Column> columns;
-    int columnsRight = 0;
-    bool anyColumn = false;
-    int nextColumnLeft = std::numeric_limits<int>::max(); // the second column's left
-    if (const auto details = FirstSection(FindArea("D"))) {
-        for (const auto& o : details->objects_) {
-            if (o->Kind() != ObjectKind::Field) {
-                continue;
-            }
-            columns.emplace(o->field().get(), Column{o->Left(), o->ObjectWidth()});
-            columnsRight = std::max(columnsRight, o->Left() + o->ObjectWidth());
-            if (o->Left() > 0) {
-                nextColumnLeft = std::min(nextColumnLeft, o->Left());
-            }
-            anyColumn = true;
-        }
-    }
+    std::map<const FieldDefinition*, Column> byField;
+    int right = 0;
+    bool any = false;
+    int secondLeft = std::numeric_limits<int>::max(); // the second column's left
+};
 
-    // Summaries and group names move between a group's header and footer as the style wants.
-    for (const auto& group : groups_) {
-        const auto header = FirstSection(group->header.lock());
-        const auto footer = FirstSection(group->footer.lock());
-        if (!header || !footer) {
+DetailColumns FindDetailColumns(const std::shared_ptr<Section>& details) {
+    DetailColumns columns;
+    if (!details) {
+        return columns;
+    }
+    for (const auto& o : details->Objects()) {
+        if (o->Kind() != ObjectKind::Field) {
             continue;
         }
-        const auto summariesIn = style.groupBreak == GroupBreak::Leading ? header : footer;
-        const auto nameIn = style.groupBreak == GroupBreak::Trailing ? footer : header;
-        for (const auto& section : {header, footer}) {
-            const auto objects = section->objects_; // a copy: moving changes the list
-            for (const auto& o : objects) {
-                if (IsSummaryObject(*o)) {
-                    move(o, summariesIn);
-                } else if (o->Kind() == ObjectKind::Field && o->field() == group->nameField) {
-                    move(o, nameIn);
+        columns.byField.emplace(o->field().get(),
+                                DetailColumns::Column{o->Left(), o->ObjectWidth()});
+        columns.right = std::max(columns.right, o->Left() + o->ObjectWidth());
+        if (o->Left() > 0) {
+            columns.secondLeft = std::min(columns.secondLeft, o->Left());
+        }
+        columns.any = true;
+    }
+    return columns;
+}
+
+// A report footer with grand totals gets its label.
+void LabelGrandTotals(const std::shared_ptr<Area>& rf) {
+    if (!rf || rf->Sections().empty()) {
+        return;
+    }
+    bool totals = false;
+    bool labelled = false;
+    for (const auto& section : rf->Sections()) {
+        for (const auto& o : section->Objects()) {
+            totals = totals || IsSummaryObject(*o);
+            labelled = labelled || (o->Kind() == ObjectKind::Text && o->text() == "Grand Total:");
+        }
+    }
+    if (totals && !labelled) {
+        rf->Sections().front()->PlaceTextObject("Grand Total:", 0, 0);
+    }
+}
+
+// Objects as high as the style's font for them needs.
+void FitHeights(const Area& area, const Section& section, const LayoutStyle& style) {
+    for (const auto& o : section.Objects()) {
+        page::Font font = area.AreaKind() == AreaKind::PageHeader ? style.heading : style.body;
+        if (o->Kind() == ObjectKind::Field) {
+            const auto def = o->field();
+            if (def->Kind() == FieldKind::Special && def->Name() == "ReportTitle") {
+                font = style.title;
+            } else if (def->Kind() == FieldKind::GroupName) {
+                font = style.groupName;
+            }
+        }
+        o->SetObjectHeight(std::max(o->ObjectHeight(), page::LineHeight(font)));
+    }
+}
+
+// Puts summaries under their columns, the others side by side after the last one, all on the
+// section's top line; everything else stays where it is. Returns the objects left in place
+// and the summaries moved.
+std::pair<std::vector<std::shared_ptr<ReportObject>>, std::vector<std::shared_ptr<ReportObject>>>
+PlaceSummaries(const Section& section, bool movable, const DetailColumns& columns) {
+    std::vector<std::shared_ptr<ReportObject>> fixed;
+    std::vector<std::shared_ptr<ReportObject>> moving;
+    int next = columns.any ? columns.right + kGap : 0;
+    for (const auto& o : section.Objects()) {
+        if (!movable || !IsSummaryObject(*o)) {
+            fixed.push_back(o);
+            continue;
+        }
+        const auto column = columns.byField.find(o->field()->GetSummarizedField().get());
+        if (column != columns.byField.end()) {
+            o->SetLeft(column->second.left);
+            o->SetObjectWidth(column->second.width);
+        } else {
+            o->SetLeft(next);
+            next += o->ObjectWidth() + kGap;
+        }
+        o->SetTop(0);
+        moving.push_back(o);
+    }
+    return {fixed, moving};
+}
+
+// No two objects overlap: each one, in turn, moves down below whatever placed object it
+// covers. Tops only grow, so this ends. Returns the lowest bottom.
+int SettleOverlaps(const std::vector<std::shared_ptr<ReportObject>>& fixed,
+                   const std::vector<std::shared_ptr<ReportObject>>& moving) {
+    std::vector<const ReportObject*> placed;
+    int bottom = 0;
+    for (const auto& list : {fixed, moving}) {
+        for (const auto& o : list) {
+            for (bool moved = true; moved;) {
+                moved = false;
+                for (const ReportObject* p : placed) {
+                    if (Overlap(*o, *p)) {
+                        o->SetTop(p->Top() + p->ObjectHeight());
+                        moved = true;
+                    }
                 }
             }
-        }
-        const bool named =
-            std::any_of(nameIn->objects_.begin(), nameIn->objects_.end(), [&](const auto& o) {
-                return o->Kind() == ObjectKind::Field && o->field() == group->nameField;
-            });
-        if (!named) {
-            // The name takes the first column's room, so totals can stand beside it.
-            const auto name = nameIn->PlaceFieldObject(group->nameField, 0, 0);
-            if (nextColumnLeft > kGap) {
-                name->width_ = std::min(name->width_, nextColumnLeft - kGap);
-            }
+            placed.push_back(o.get());
+            bottom = std::max(bottom, o->Top() + o->ObjectHeight());
         }
     }
+    return bottom;
+}
 
-    // A report footer with grand totals gets its label.
-    if (const auto rf = FindArea("RF"); rf && !rf->Sections().empty()) {
-        bool totals = false;
-        bool labelled = false;
-        for (const auto& section : rf->Sections()) {
-            for (const auto& o : section->objects_) {
-                totals = totals || IsSummaryObject(*o);
-                labelled =
-                    labelled || (o->Kind() == ObjectKind::Text && o->text() == "Grand Total:");
-            }
-        }
-        if (totals && !labelled) {
-            rf->Sections().front()->PlaceTextObject("Grand Total:", 0, 0);
-        }
+void ArrangeSection(const Area& area, Section& section, const LayoutStyle& style,
+                    const DetailColumns& columns) {
+    const bool movable = area.AreaKind() == AreaKind::GroupHeader ||
+                         area.AreaKind() == AreaKind::GroupFooter ||
+                         area.AreaKind() == AreaKind::ReportFooter;
+    FitHeights(area, section, style);
+    const auto [fixed, moving] = PlaceSummaries(section, movable, columns);
+    section.SetSectionHeight(std::max(section.SectionHeight(), SettleOverlaps(fixed, moving)));
+}
+
+} // namespace
+
+void Report::ArrangeForStyle() {
+    const LayoutStyle style = StyleFor(style_);
+    const DetailColumns columns = FindDetailColumns(FirstSection(FindArea("D")));
+    for (const auto& group : groups_) {
+        ArrangeGroupForStyle(*group, style, columns.secondLeft);
     }
-
+    LabelGrandTotals(FindArea("RF"));
     for (const auto& area : areas_) {
-        const bool movable = area->AreaKind() == AreaKind::GroupHeader ||
-                             area->AreaKind() == AreaKind::GroupFooter ||
-                             area->AreaKind() == AreaKind::ReportFooter;
         for (const auto& section : area->sections_) {
-            // Objects as high as the style's font for them needs.
-            for (const auto& o : section->objects_) {
-                page::Font font =
-                    area->AreaKind() == AreaKind::PageHeader ? style.heading : style.body;
-                if (o->Kind() == ObjectKind::Field) {
-                    const auto def = o->field();
-                    if (def->Kind() == FieldKind::Special && def->Name() == "ReportTitle") {
-                        font = style.title;
-                    } else if (def->Kind() == FieldKind::GroupName) {
-                        font = style.groupName;
-                    }
-                }
-                o->height_ = std::max(o->height_, page::LineHeight(font));
-            }
-
-            // Summaries go under their columns, the others side by side after the last one,
-            // all starting on the section's top line; everything else stays where it is.
-            std::vector<std::shared_ptr<ReportObject>> fixed;
-            std::vector<std::shared_ptr<ReportObject>> moving;
-            int next = anyColumn ? columnsRight + kGap : 0;
-            for (const auto& o : section->objects_) {
-                if (!movable || !IsSummaryObject(*o)) {
-                    fixed.push_back(o);
-                    continue;
-                }
-                const auto summarized = o->field()->GetSummarizedField();
-                const auto column = columns.find(summarized.get());
-                if (column != columns.end()) {
-                    o->left_ = column->second.left;
-                    o->width_ = column->second.width;
-                } else {
-                    o->left_ = next;
-                    next += o->width_ + kGap;
-                }
-                o->top_ = 0;
-                moving.push_back(o);
-            }
-
-            // No two objects overlap: each one, in turn, moves down below whatever placed
-            // object it covers. Tops only grow, so this ends.
-            std::vector<const ReportObject*> placed;
-            int bottom = 0;
-            for (const auto& list : {fixed, moving}) {
-                for (const auto& o : list) {
-                    for (bool moved = true; moved;) {
-                        moved = false;
-                        for (const ReportObject* p : placed) {
-                            if (Overlap(*o, *p)) {
-                                o->top_ = p->Top() + p->ObjectHeight();
-                                moved = true;
-                            }
-                        }
-                    }
-                    placed.push_back(o.get());
-                    bottom = std::max(bottom, o->Top() + o->ObjectHeight());
-                }
-            }
-            section->height_ = std::max(section->height_, bottom);
+            ArrangeSection(*area, *section, style, columns);
         }
     }
+}
+
+// Summaries and the group's name move between its header and footer as the style wants; a
+// group whose name is shown nowhere there gets it, in the first column's room so that totals
+// can stand beside it.
+void Report::ArrangeGroupForStyle(const Group& group, const LayoutStyle& style,
+                                  int secondColumnLeft) {
+    const auto header = FirstSection(group.header.lock());
+    const auto footer = FirstSection(group.footer.lock());
+    if (!header || !footer) {
+        return;
+    }
+    const auto summariesIn = style.groupBreak == GroupBreak::Leading ? header : footer;
+    const auto nameIn = style.groupBreak == GroupBreak::Trailing ? footer : header;
+    for (const auto& section : {header, footer}) {
+        const auto objects = section->objects_; // a copy: moving changes the list
+        for (const auto& o : objects) {
+            if (IsSummaryObject(*o)) {
+                MoveObject(o, summariesIn);
+            } else if (o->Shows(*group.nameField)) {
+                MoveObject(o, nameIn);
+            }
+        }
+    }
+    const bool named = std::any_of(nameIn->objects_.begin(), nameIn->objects_.end(),
+                                   [&](const auto& o) { return o->Shows(*group.nameField); });
+    if (!named) {
+        const auto name = nameIn->PlaceFieldObject(group.nameField, 0, 0);
+        if (secondColumnLeft > kGap) {
+            name->SetObjectWidth(std::min(name->ObjectWidth(), secondColumnLeft - kGap));
+        }
+    }
+}
+
+// Moves an object to the end of another section's objects.
+void Report::MoveObject(const std::shared_ptr<ReportObject>& object,
+                        const std::shared_ptr<Section>& to) {
+    const auto from = object->GetSection();
+    if (from == to) {
+        return;
+    }
+    auto& objects = from->objects_;
+    objects.erase(std::find(objects.begin(), objects.end(), object));
+    object->section_ = to;
+    to->objects_.push_back(object);
 }
 
 } // namespace foliant::engine

@@ -1,10 +1,15 @@
 #pragma once
 
-#include "engine/core/Api.h"
-
+#include "engine/Area.h"
 #include "engine/DataSource.h"
 #include "engine/FieldDefinition.h"
+#include "engine/Group.h"
 #include "engine/List.h"
+#include "engine/ReportObject.h"
+#include "engine/Section.h"
+#include "engine/SummarySort.h"
+#include "engine/SummarySortList.h"
+#include "engine/core/Api.h"
 #include "engine/core/Types.h"
 
 #include <map>
@@ -14,206 +19,7 @@
 
 namespace foliant::engine {
 
-class Report;
-class Area;
-class Section;
-class ReportObject;
-
-// Twips the engine gives every new object's height.
-inline constexpr int kDefaultObjectHeight = 240;
-// Twips every new section is high.
-inline constexpr int kDefaultSectionHeight = 240;
-
-// A group of the report: its condition field, condition and order, and how its groups are
-// sorted by a summary. Owned by the report; its header and footer areas share it.
-struct Group {
-    int number = 0; // 1 for the outermost group
-    std::shared_ptr<FieldDefinition> field;
-    GroupCondition condition = GroupCondition::EachValue;
-    GroupOrder order = GroupOrder::Ascending;
-    GroupSortMode sortMode = GroupSortMode::Unsorted;
-    int topCount = 5;
-    bool dropOthers = false;
-    std::weak_ptr<FieldDefinition> sortSummary;
-    std::shared_ptr<FieldDefinition> nameField; // the group's kind-5 group name
-    std::weak_ptr<Area> header;
-    std::weak_ptr<Area> footer;
-};
-
-// A report object: a field object showing a field definition, or a text object. Positions
-// and sizes in twips.
-class FOLIANT_ENGINE_API ReportObject : public automation::Object {
-public:
-    ObjectKind Kind() const { return kind_; }
-
-    // Field objects: the field definition shown (the same as GetFieldDefinition).
-    std::shared_ptr<FieldDefinition> field() const;
-    std::shared_ptr<FieldDefinition> GetFieldDefinition() const { return field(); }
-    // Text objects: the text.
-    std::string text() const;
-    void SetText(const std::string& text);
-
-    int Left() const { return left_; }
-    int Top() const { return top_; }
-    int ObjectWidth() const { return width_; }
-    int ObjectHeight() const { return height_; }
-    void SetLeft(int left);
-    void SetTop(int top);
-    void SetObjectWidth(int width);
-    void SetObjectHeight(int height);
-
-    HorizontalAlignment HorizontalAlign() const { return align_; }
-    void SetHorizontalAlign(HorizontalAlignment align);
-    void SetHorizontalAlign(int align);
-
-    // The section holding the object; null after it was discarded.
-    std::shared_ptr<Section> GetSection() const { return section_.lock(); }
-    // "the field object {Orders.Amount} in section D", for messages.
-    std::string Describe() const;
-
-private:
-    friend class Section;
-    friend class Report;
-    ReportObject() = default;
-    void CheckDimension(const char* what, int value, int minimum) const;
-
-    ObjectKind kind_ = ObjectKind::Text;
-    std::shared_ptr<FieldDefinition> field_;
-    std::string text_;
-    int left_ = 0;
-    int top_ = 0;
-    int width_ = 0;
-    int height_ = kDefaultObjectHeight;
-    HorizontalAlignment align_ = HorizontalAlignment::Default;
-    std::weak_ptr<Section> section_;
-};
-
-using ObjectList = ItemList<ReportObject>;
-using SectionList = ItemList<Section>;
-using AreaList = ItemList<Area>;
-
-// A section of an area: a band of a given height holding report objects.
-class FOLIANT_ENGINE_API Section : public automation::Object,
-                                   public std::enable_shared_from_this<Section> {
-public:
-    // "D", "GH1"; a second section of an area would be "Da", "Db", …
-    std::string Name() const;
-    std::shared_ptr<Area> GetArea() const { return area_.lock(); }
-
-    int SectionHeight() const { return height_; }
-    void SetSectionHeight(int height);
-
-    // The section's objects in the order they were placed.
-    std::shared_ptr<ObjectList> SectionObjects();
-    const std::vector<std::shared_ptr<ReportObject>>& Objects() const { return objects_; }
-
-    // Places a field object showing the named field: a braced name ("{Orders.Amount}",
-    // "{@Profit}", "{?Year}", "{#Total}", "{%Expr}"), a special field ("PrintDate") or a
-    // group name ("GroupName ({Customer.Country})"). Width from the field's value type and
-    // declared length, height 240. Throws when the name is unknown.
-    std::shared_ptr<ReportObject> PlaceFieldObject(const std::string& fieldName, int left, int top);
-    std::shared_ptr<ReportObject> PlaceFieldObject(const std::shared_ptr<FieldDefinition>& field,
-                                                   int left, int top);
-    std::shared_ptr<ReportObject> PlaceTextObject(const std::string& text, int left, int top);
-    // Places a summary of the field: in a group header or footer it is that group's summary,
-    // in the report header or footer a grand total. parameter: for correlation, covariance
-    // and weighted average the second field's braced name; for percentile, Nth largest, Nth
-    // smallest and Nth most frequent N (or P) from 1 up, where 0 or "" (nothing typed) stands
-    // for 1 and a P above 100 counts as 100; empty otherwise. An identical summary of
-    // the same group (or the same grand-total area) is shown again rather than made twice.
-    std::shared_ptr<ReportObject> PlaceSummaryObject(const std::string& fieldName,
-                                                     SummaryOperation operation, int left, int top,
-                                                     const automation::Variant& parameter = {});
-    std::shared_ptr<ReportObject> PlaceSummaryObject(const std::string& fieldName, int operation,
-                                                     int left, int top,
-                                                     const automation::Variant& parameter = {});
-    // Removes the object. A summary no other object shows goes with it, with its sorts.
-    void DiscardObject(const std::shared_ptr<ReportObject>& object);
-    void DiscardObject(int index);
-
-private:
-    friend class Area;
-    friend class Report;
-    Section() = default;
-    std::shared_ptr<Report> OwningReport() const;
-    std::shared_ptr<ReportObject> Adopt(std::shared_ptr<ReportObject> object, int left, int top);
-
-    std::weak_ptr<Area> area_;
-    int height_ = kDefaultSectionHeight;
-    std::vector<std::shared_ptr<ReportObject>> objects_;
-};
-
-// An area of the report in print order: RH, PH, GH1…, D, …GF1, RF, PF. Group header areas
-// carry the group's condition, order and sorting settings.
-class FOLIANT_ENGINE_API Area : public automation::Object,
-                                public std::enable_shared_from_this<Area> {
-public:
-    foliant::engine::AreaKind AreaKind() const { return kind_; }
-    // "RH", "PH", "GH1", "D", "GF1", "RF", "PF".
-    std::string Name() const;
-    std::shared_ptr<SectionList> AreaSections();
-    const std::vector<std::shared_ptr<Section>>& Sections() const { return sections_; }
-    // 1 for the outermost group's header and footer; 0 for areas of no group.
-    int AreaGroupNumber() const;
-
-    // Group header and footer areas.
-    std::shared_ptr<FieldDefinition> GetGroupConditionField() const;
-    GroupCondition GetGroupCondition() const;
-    // The group's order; when its groups are sorted by a summary (sort mode 1) the direction
-    // of that summary sort (0 ascending, 1 descending).
-    int GetGroupOrder() const;
-
-    // Group header areas: sorting the group's groups by one of its summaries.
-    int GetGroupSortMode() const;
-    void SetGroupSortMode(int mode);
-    int GetGroupTopCount() const;
-    void SetGroupTopCount(int count);
-    bool GetDropOthers() const;
-    void SetDropOthers(bool drop);
-    // Null when none was set (and for sort mode 1, the group's first summary sort).
-    std::shared_ptr<FieldDefinition> GetGroupSortSummary() const;
-    void SetGroupSortSummary(const std::shared_ptr<FieldDefinition>& summary);
-
-    std::shared_ptr<Report> GetReport() const { return report_.lock(); }
-    // The group of a group header or footer (read only; change it through the area); null
-    // for other areas.
-    std::shared_ptr<const Group> GroupData() const { return group_; }
-
-private:
-    friend class Report;
-    Area() = default;
-    Group& RequireGroup(const char* operation) const;
-    Group& RequireHeader(const char* operation) const;
-
-    foliant::engine::AreaKind kind_ = foliant::engine::AreaKind::Details;
-    std::weak_ptr<Report> report_;
-    std::shared_ptr<Group> group_;
-    std::vector<std::shared_ptr<Section>> sections_;
-};
-
-// One entry of the summary sort list: a group summary whose values order all groups of its
-// group.
-class FOLIANT_ENGINE_API SummarySort : public automation::Object {
-public:
-    SummarySort(std::shared_ptr<FieldDefinition> summary, SortDirection direction)
-        : summary_(std::move(summary)), direction_(direction) {}
-    std::shared_ptr<FieldDefinition> GetSummary() const { return summary_; }
-    SortDirection GetSortDirection() const { return direction_; }
-
-private:
-    friend class Report;
-    std::shared_ptr<FieldDefinition> summary_;
-    SortDirection direction_;
-};
-
-class FOLIANT_ENGINE_API SummarySortList : public ItemList<SummarySort> {
-public:
-    SummarySortList(std::shared_ptr<Report> report);
-    void AddSummarySort(const std::shared_ptr<FieldDefinition>& summary, int direction);
-
-private:
-    std::shared_ptr<Report> report_;
-};
+struct LayoutStyle;
 
 using DefinitionList = ItemList<FieldDefinition>;
 
@@ -304,6 +110,9 @@ public:
 
     std::shared_ptr<SummarySortList> GetSummarySortList();
     const std::vector<std::shared_ptr<SummarySort>>& SummarySorts() const { return sorts_; }
+    // The entry of the summary sort list that sorts the group's groups: the first whose
+    // summary is one of the group's. Null when none is.
+    std::shared_ptr<SummarySort> SortOfGroup(const Group& group) const;
     // Sorts all groups of the summary's group by it (direction 0 ascending, 1 descending)
     // and sets that group's sort mode to 1. A summary already in the list gets the new
     // direction.
@@ -314,6 +123,9 @@ public:
     // The report file this report was last saved to or loaded from; empty for a new report.
     const std::string& FilePath() const { return filePath_; }
     void SetFilePath(const std::string& path) { filePath_ = path; }
+
+    // Every object of every section, area by area in print order.
+    std::vector<std::shared_ptr<ReportObject>> AllObjects() const;
 
     // The area or section of that name, or null.
     std::shared_ptr<Area> FindArea(const std::string& name) const;
@@ -342,6 +154,9 @@ public:
 private:
     Report() = default;
     void ArrangeForStyle();
+    void ArrangeGroupForStyle(const Group& group, const LayoutStyle& style, int secondColumnLeft);
+    static void MoveObject(const std::shared_ptr<ReportObject>& object,
+                           const std::shared_ptr<Section>& to);
     std::shared_ptr<Area> MakeArea(foliant::engine::AreaKind kind, std::shared_ptr<Group> group);
     void Renumber();
     std::shared_ptr<DefinitionList>

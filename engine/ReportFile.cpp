@@ -1,6 +1,7 @@
 #include "engine/ReportFile.h"
 
 #include "engine/AtomicFile.h"
+#include "engine/FileAccess.h"
 #include "engine/LayoutStyle.h"
 #include "engine/core/EngineError.h"
 
@@ -629,12 +630,46 @@ void SaveReportToFile(const Report& report, const std::string& path, int option)
     WriteFileAtomically(path, SerializeReport(report, path));
 }
 
+namespace {
+
+// A report nests a handful of levels of arrays and objects. Far deeper JSON can only be
+// hostile, and reading it would recurse until the stack ran out.
+constexpr int kMaxNesting = 64;
+
+// True when the JSON text nests arrays and objects deeper than kMaxNesting.
+bool NestedTooDeeply(std::string_view text) {
+    int depth = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            i += c == '\\' ? 1 : 0;
+            inString = c != '"';
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > kMaxNesting) {
+                return true;
+            }
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 std::shared_ptr<Report> LoadReportFromText(const std::string& text, const std::string& path) {
     const auto fail = [&](const std::string& problem) {
         return EngineError("Cannot read report " + path + ": " + problem + ".");
     };
     if (text.find_first_not_of(" \t\r\n") == std::string::npos) {
         throw fail("the file is empty");
+    }
+    if (NestedTooDeeply(text)) {
+        throw fail("the file is nested too deeply (more than " + std::to_string(kMaxNesting) +
+                   " levels of arrays and objects)");
     }
     Json doc;
     try {
@@ -667,31 +702,16 @@ std::shared_ptr<Report> LoadReportFromText(const std::string& text, const std::s
 }
 
 std::shared_ptr<Report> LoadReportFromFile(const std::string& path) {
-    const auto fail = [&](const std::string& problem) {
-        return EngineError("Cannot read report " + path + ": " + problem + ".");
-    };
-    std::error_code ec;
-    const auto status = fs::status(path, ec);
-    if (ec || !fs::exists(status)) {
-        throw fail("the file does not exist");
+    if (path.empty()) {
+        throw EngineError("Cannot read the report: no file name was given.");
     }
-    if (fs::is_directory(status)) {
-        throw fail("it is a folder, not a file");
+    std::string text;
+    try {
+        text = ReadRegularFile(path, kMaxFileSize);
+    } catch (const FileError& e) {
+        throw EngineError("Cannot read report " + path + ": " + e.Reason() + ".");
     }
-    const auto size = fs::file_size(path, ec);
-    if (!ec && size > kMaxFileSize) {
-        throw fail("the file is too large to be a report (" + std::to_string(size) + " bytes)");
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        throw fail(std::string("the file cannot be opened (") + std::strerror(errno) + ")");
-    }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) {
-        throw fail("the file cannot be read");
-    }
-    return LoadReportFromText(buffer.str(), path);
+    return LoadReportFromText(text, path);
 }
 
 std::string DescribeReport(const Report& report) {

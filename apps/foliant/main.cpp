@@ -21,14 +21,12 @@
 #endif
 #include "engine/ReportFile.h"
 #include "engine/core/EngineError.h"
-#include "platform/help/Installation.h"
 
 #include <CLI/CLI.hpp>
 
 #include <exception>
-#include <fstream>
 #include <iostream>
-#include <sstream>
+#include <new>
 #include <string>
 
 using foliant::app::FailWith;
@@ -107,49 +105,6 @@ void DeclareRegistrationCommands(CLI::App& app, Commands& c) {
                                     "foliant)");
 }
 
-int Register(const Commands& c) {
-    const std::string component = foliant::app::FindComponentLibrary(c.library);
-    const std::string program = foliant::app::ProgramPath();
-    foliant::app::CallRegistrationExport(component, true);
-    try {
-        foliant::app::RegisterReportFiles(program);
-    } catch (const foliant::app::RegistrationError&) {
-        // Half a registration helps nobody: take the component's back.
-        foliant::app::CallRegistrationExport(component, false);
-        throw;
-    }
-    std::cout << "Registered the component " << component << " and the .rpt file type "
-              << "(opened with \"" << program << "\" design).\n";
-    try {
-        const std::string folder = foliant::help::HelpFilesFolder();
-        if (const auto names = foliant::app::RegisterHelpFiles(folder); !names.empty()) {
-            std::cout << "Registered the help files in " << folder << " (" << names.size()
-                      << " languages).\n";
-        }
-    } catch (const foliant::app::RegistrationError& e) {
-        // Help still finds the files in the installation without the registration.
-        std::cerr << "foliant: warning: " << e.what() << "\n";
-    }
-    return 0;
-}
-
-int Unregister(const Commands& c) {
-    // The file type goes even when the component library cannot be found any more.
-    std::string failure;
-    try {
-        foliant::app::CallRegistrationExport(foliant::app::FindComponentLibrary(c.library), false);
-    } catch (const foliant::app::RegistrationError& e) {
-        failure = e.what();
-    }
-    foliant::app::UnregisterReportFiles();
-    foliant::app::UnregisterHelpFiles(foliant::help::HelpFilesFolder());
-    if (!failure.empty()) {
-        return FailWith(failure);
-    }
-    std::cout << "Removed the registration of the component and of the .rpt file type.\n";
-    return 0;
-}
-
 int RunWizardInWindow(const Commands& c, int argc, char** argv) {
 #ifdef FOLIANT_WITH_GUI
     const auto report = *c.create ? foliant::engine::Report::CreateOverDatabase(c.newDatabase)
@@ -169,20 +124,17 @@ int RunWizardInWindow(const Commands& c, int argc, char** argv) {
 }
 
 int RunWizardScript(const Commands& c) {
-    std::ifstream in(c.scriptPath, std::ios::binary);
-    if (!in) {
-        return FailWith("Cannot read the script " + c.scriptPath + ".");
-    }
-    std::ostringstream text;
-    text << in.rdbuf();
     try {
-        const auto lines = foliant::script::ParseScript(text.str());
+        const auto lines = foliant::script::LoadScript(c.scriptPath);
         const auto report = c.scriptReport.empty()
                                 ? foliant::engine::Report::CreateOverDatabase(c.scriptDatabase)
                                 : foliant::engine::LoadReportFromFile(c.scriptReport);
         foliant::script::RunScript(lines, report, std::cout);
     } catch (const foliant::script::ScriptError& e) {
         std::cout.flush();
+        if (e.Line() == 0) {
+            return FailWith(e.Reason());
+        }
         std::cerr << "foliant: " << c.scriptPath << ":" << e.Line() << ": " << e.Reason() << "\n";
         return 1;
     }
@@ -202,10 +154,10 @@ int Demo(const Commands& c) {
 // Runs the command main declared itself that the command line chose.
 int RunCommand(const Commands& c, int argc, char** argv) {
     if (*c.registerCommand) {
-        return Register(c);
+        return foliant::app::RunRegister(c.library);
     }
     if (*c.unregisterCommand) {
-        return Unregister(c);
+        return foliant::app::RunUnregister(c.library);
     }
     if (*c.inspect) {
         const auto report = foliant::engine::LoadReportFromFile(c.inspectPath);
@@ -257,6 +209,8 @@ int main(int argc, char** argv) {
         return RunCommand(commands, argc, argv);
     } catch (const foliant::engine::EngineError& e) {
         return FailWith(e.Description());
+    } catch (const std::bad_alloc&) {
+        return FailWith("There is not enough memory to finish the command.");
     } catch (const std::exception& e) {
         return FailWith(e.what());
     }

@@ -72,6 +72,10 @@ inline bool IsDateType(ValueType t) {
 inline bool IsTextType(ValueType t) {
     return t == ValueType::String || t == ValueType::LongText;
 }
+// Bytes, pictures, blobs and the other binary types.
+inline bool IsBinaryType(ValueType t) {
+    return t == ValueType::Bytes || static_cast<int>(t) >= static_cast<int>(ValueType::Picture);
+}
 
 enum class GroupCondition {
     EachDay = 0,

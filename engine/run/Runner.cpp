@@ -187,13 +187,9 @@ RunResult RunReport(const Report& report, const RunOptions& options) {
     needs.FormulaFieldReferences = [&](const FieldDefinition& f) {
         return selection.FormulaReferences(f);
     };
-    for (const auto& area : report.Areas()) {
-        for (const auto& section : area->Sections()) {
-            for (const auto& object : section->Objects()) {
-                if (object->Kind() == ObjectKind::Field) {
-                    needs.Show(object->field());
-                }
-            }
+    for (const auto& object : report.AllObjects()) {
+        if (object->Kind() == ObjectKind::Field) {
+            needs.Show(object->field());
         }
     }
     const auto groups = report.Groups();
@@ -234,13 +230,9 @@ RunResult RunReport(const Report& report, const RunOptions& options) {
         std::shared_ptr<FieldDefinition> sortSummary = g->sortSummary.lock();
         if (g->sortMode == GroupSortMode::SortAll) {
             sortSummary = nullptr;
-            for (const auto& sort : report.SummarySorts()) {
-                const auto s = sort->GetSummary();
-                if (s && RunResult::SummaryLevel(*s) == g->number) {
-                    sortSummary = s;
-                    how.direction = sort->GetSortDirection();
-                    break;
-                }
+            if (const auto sort = report.SortOfGroup(*g)) {
+                sortSummary = sort->GetSummary();
+                how.direction = sort->GetSortDirection();
             }
         }
         if (sortSummary) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace foliant::engine {
 namespace {
 
@@ -250,6 +252,26 @@ TEST_F(ModelTest, SummariesBelongToTheirGroupOrAreGrandTotals) {
                  EngineError);
     EXPECT_THROW(gf->PlaceSummaryObject("{Orders.Amount}", 19, 0, 0), EngineError);
     EXPECT_EQ(report->GetSummaryList()->ItemCount(), 4);
+}
+
+TEST_F(ModelTest, ASummarysNIsAWholeNumberGivenAsANumberOrAText) {
+    report->InsertGroup(0, report->LookupFieldDefinition("{Customer.Country}"), 14, 0);
+    const auto gf = SectionNamed("GF1");
+    const auto nth = [&](const automation::Variant& n) {
+        return gf->PlaceSummaryObject("{Orders.Amount}", SummaryOperation::NthLargest, 0, 0, n)
+            ->field()
+            ->GetSummaryNumber();
+    };
+    EXPECT_EQ(nth(automation::Variant(4.0)), 4);
+    EXPECT_EQ(nth(automation::Variant("7")), 7);
+    // Not whole, too large to convert, not a number at all, or text with more than a number.
+    for (const automation::Variant& bad :
+         {automation::Variant(2.5), automation::Variant(1e300),
+          automation::Variant(std::numeric_limits<double>::quiet_NaN()), automation::Variant("4x"),
+          automation::Variant(true)}) {
+        EXPECT_EQ(ErrorOf([&] { nth(bad); }),
+                  "The Nth largest of {Orders.Amount} needs N, a whole number from 1 to 1000000.");
+    }
 }
 
 TEST_F(ModelTest, DiscardingTheLastObjectOfASummaryRemovesTheSummary) {
