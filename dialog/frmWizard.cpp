@@ -88,6 +88,15 @@ frmWizard::frmWizard() : Form("frmWizard") {
     PIsText.KeyPress = [this](int& keyAscii) { PIsText_KeyPress(keyAscii); };
     PIsText.Change = [this] { PIsText_Change(); };
     GrandTotalCheck.Click = [this] { GrandTotalCheck_Click(); };
+    TopNGroupCombo.Click = [this] { TopNGroupCombo_Click(); };
+    TopNSortCombo.Click = [this] { TopNSortCombo_Click(); };
+    TopNTotalCombo.Click = [this] { TopNTotalCombo_Click(); };
+    TopNAscendingOption.Click = [this] { TopNAscendingOption_Click(); };
+    TopNDescendingOption.Click = [this] { TopNDescendingOption_Click(); };
+    TopNIncludeOthersCheck.Click = [this] { TopNIncludeOthersCheck_Click(); };
+    TopNOthersText.Change = [this] { TopNOthersText_Change(); };
+    TopNText.KeyPress = [this](int& keyAscii) { TopNText_KeyPress(keyAscii); };
+    TopNText.Change = [this] { TopNText_Change(); };
     AddSelect.Click = [this] { AddSelect_Click(); };
     RemoveSelect.Click = [this] { RemoveSelect_Click(); };
     SelectList.Click = [this] { SelectList_Click(); };

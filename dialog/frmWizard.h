@@ -67,6 +67,16 @@ public:
     void PIsText_KeyPress(int& keyAscii);
     void PIsText_Change();
     void GrandTotalCheck_Click();
+    // Page 4: the sorting of the groups of the group chosen in TopNGroupCombo.
+    void TopNGroupCombo_Click();
+    void TopNSortCombo_Click();
+    void TopNTotalCombo_Click();
+    void TopNAscendingOption_Click();
+    void TopNDescendingOption_Click();
+    void TopNIncludeOthersCheck_Click();
+    void TopNOthersText_Change();
+    void TopNText_KeyPress(int& keyAscii);
+    void TopNText_Change();
     // Page 5's add button, which a double click on a field node presses.
     void AddSelect_Click();
     // Page 5: record selection.
@@ -103,6 +113,10 @@ private:
     // second-field pair.
     void ShowNumberParameter(bool shown);
     void ShowSecondFieldParameter(bool shown);
+    // The group whose sorting page 4 shows (the item data of TopNGroupCombo's entry; 0 when
+    // none), and that group's stored direction, or N and others label, shown again.
+    int SortGroupNumber() const;
+    void ShowGroupSortValues(int g);
 
     template <typename T, typename... Args>
     T& Declare(std::string name, forms::Rect rect, std::string tag, Args&&... args) {
@@ -194,9 +208,10 @@ public:
     Label& TopNTotalLabel = Declare<Label>("TopNTotalLabel", {3620, 7070, 2455, 255}, "54");
     Label& TopNWhereNIsLabel = Declare<Label>("TopNWhereNIsLabel", {180, 2580, 1300, 350}, "59");
     TextBox& TopNText = Declare<TextBox>("TopNText", {1620, 2540, 800, 350}, "60");
+    // The others check box is wide enough for its whole caption; the label box follows it.
     CheckBox& TopNIncludeOthersCheck =
-        Declare<CheckBox>("TopNIncludeOthersCheck", {180, 3000, 3600, 375}, "61");
-    TextBox& TopNOthersText = Declare<TextBox>("TopNOthersText", {3640, 3000, 1275, 350}, "62");
+        Declare<CheckBox>("TopNIncludeOthersCheck", {180, 3000, 4100, 375}, "61");
+    TextBox& TopNOthersText = Declare<TextBox>("TopNOthersText", {4320, 3000, 1275, 350}, "62");
     Frame& TopNTotalADFrame = Declare<Frame>("TopNTotalADFrame", {4020, 2600, 3650, 615}, "55");
     OptionButton& TopNAscendingOption =
         Declare<OptionButton>("TopNAscendingOption", {220, 240, 1500, 255}, "56");

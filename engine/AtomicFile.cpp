@@ -1,14 +1,17 @@
 #include "engine/AtomicFile.h"
 
+#include "engine/FileAccess.h"
 #include "engine/core/EngineError.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,22 +21,17 @@ namespace {
 
 std::optional<WriteFailure> g_failure;
 
-std::string ErrnoText(int error) {
-    std::string text = std::strerror(error);
-    return text;
-}
-
 // Removes the temporary file unless the save went through.
 struct TempFile {
     std::string path;
     int fd = -1;
     bool keep = false;
     ~TempFile() {
-        if (fd >= 0) {
-            ::close(fd);
-        }
         if (!keep && !path.empty()) {
             ::unlink(path.c_str());
+        }
+        if (fd >= 0) {
+            ::close(fd);
         }
     }
 };
@@ -48,6 +46,82 @@ mode_t NewFileMode(const std::string& target) {
     return 0666 & ~mask;
 }
 
+// Writes all of contents to fd; the errno of a failed write, else 0.
+int WriteAll(int fd, std::string_view contents) {
+    std::size_t written = 0;
+    while (written < contents.size()) {
+        ssize_t n = 0;
+        if (g_failure == WriteFailure::Write) {
+            // Half the bytes reach the disk, then the device is full.
+            const std::size_t half = contents.size() / 2;
+            if (written < half) {
+                n = ::write(fd, contents.data() + written, half - written);
+            }
+            if (written >= half || n < 0) {
+                errno = ENOSPC;
+                n = -1;
+            }
+        } else {
+            n = ::write(fd, contents.data() + written, contents.size() - written);
+        }
+        if (n < 0 && errno != EINTR) {
+            return errno;
+        }
+        written += n > 0 ? static_cast<std::size_t>(n) : 0;
+    }
+    return 0;
+}
+
+// A device or a pipe takes the bytes as they come: nothing to replace, nothing to flush. A
+// pipe that nobody starts reading within a second is refused rather than waited on.
+void WriteDirectly(const std::string& path, std::string_view contents,
+                   const std::function<void(const std::string&)>& fail) {
+    TempFile target; // only to close it; never removed (keep)
+    target.keep = true;
+    // A program at the other end of a pipe may take a moment to start reading.
+    int error = ENXIO;
+    for (int wait = 0; wait < 20 && error == ENXIO; ++wait) {
+        target.fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        error = target.fd >= 0 ? 0 : errno;
+        if (error == ENXIO) {
+            ::usleep(50 * 1000);
+        }
+    }
+    if (target.fd < 0) {
+        fail(error == ENXIO ? "no program is reading from the pipe" : SystemReason(error));
+    }
+    ::fcntl(target.fd, F_SETFL, ::fcntl(target.fd, F_GETFL) & ~O_NONBLOCK);
+    if (const int failed = WriteAll(target.fd, contents); failed != 0) {
+        fail("cannot write it: " + SystemReason(failed));
+    }
+}
+
+// A new temporary file beside the target, locked for as long as it is open, so that a later
+// save can tell it from one whose writer was killed (see RemoveStaleTemporaries).
+void CreateTemporary(TempFile& temp, const std::filesystem::path& folder,
+                     const std::filesystem::path& target,
+                     const std::function<void(const std::string&)>& fail) {
+    for (;;) {
+        std::string name = (folder / TemporaryPrefix(target.filename().string())).string();
+        name += "XXXXXX";
+        temp.fd = ::mkstemp(name.data());
+        if (temp.fd < 0) {
+            fail("cannot create a temporary file in " + folder.string() + ": " +
+                 SystemReason(errno));
+        }
+        temp.path = name;
+        ::flock(temp.fd, LOCK_EX);
+        struct stat st {};
+        if (::fstat(temp.fd, &st) == 0 && st.st_nlink > 0) {
+            return;
+        }
+        // Another save took it for a stale one before it was locked: make another.
+        ::close(temp.fd);
+        temp.fd = -1;
+        temp.path.clear();
+    }
+}
+
 } // namespace
 
 void SetWriteFailureForTesting(std::optional<WriteFailure> failure) {
@@ -56,77 +130,45 @@ void SetWriteFailureForTesting(std::optional<WriteFailure> failure) {
 
 void WriteFileAtomically(const std::string& path, std::string_view contents) {
     namespace fs = std::filesystem;
-    const fs::path target = fs::path(path);
-    fs::path folder = target.parent_path();
-    if (folder.empty()) {
-        folder = ".";
-    }
-    const auto fail = [&](const std::string& why) -> void {
+    const std::function<void(const std::string&)> fail = [&](const std::string& why) {
         throw EngineError("Cannot save the report to " + path + ": " + why + ".");
     };
-    if (target.filename().empty()) {
-        fail("the path names a folder, not a file");
+    WriteTarget resolved;
+    try {
+        resolved = ResolveWriteTarget(path);
+    } catch (const FileError& e) {
+        fail(e.Reason());
     }
-    std::error_code ec;
-    if (fs::is_directory(target, ec)) {
-        fail("a folder of that name exists");
+    if (resolved.direct) {
+        WriteDirectly(resolved.path, contents, fail);
+        return;
     }
+    const fs::path target = fs::path(resolved.path);
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    RemoveStaleTemporaries(folder.string());
 
     TempFile temp;
-    std::string pattern = (folder / ("." + target.filename().string() + ".saving-XXXXXX")).string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    temp.fd = ::mkstemp(buffer.data());
-    if (temp.fd < 0) {
-        fail("cannot create a temporary file in " + folder.string() + ": " + ErrnoText(errno));
-    }
-    temp.path = buffer.data();
-    ::fchmod(temp.fd, NewFileMode(path));
-
-    std::size_t written = 0;
-    while (written < contents.size()) {
-        ssize_t n = 0;
-        if (g_failure == WriteFailure::Write) {
-            // Half the bytes reach the disk, then the device is full.
-            const std::size_t half = contents.size() / 2;
-            if (written < half) {
-                n = ::write(temp.fd, contents.data() + written, half - written);
-            }
-            if (written >= half || n < 0) {
-                errno = ENOSPC;
-                n = -1;
-            }
-        } else {
-            n = ::write(temp.fd, contents.data() + written, contents.size() - written);
-        }
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            fail("cannot write " + temp.path + ": " + ErrnoText(errno));
-        }
-        written += static_cast<std::size_t>(n);
+    CreateTemporary(temp, folder, target, fail);
+    ::fchmod(temp.fd, NewFileMode(resolved.path));
+    if (const int error = WriteAll(temp.fd, contents); error != 0) {
+        fail("cannot write " + temp.path + ": " + SystemReason(error));
     }
     if (g_failure == WriteFailure::Sync) {
-        fail("cannot flush " + temp.path + " to disk: " + ErrnoText(EIO));
+        fail("cannot flush " + temp.path + " to disk: " + SystemReason(EIO));
     }
     if (::fsync(temp.fd) != 0) {
-        fail("cannot flush " + temp.path + " to disk: " + ErrnoText(errno));
-    }
-    const int fd = temp.fd;
-    temp.fd = -1;
-    if (::close(fd) != 0) {
-        fail("cannot close " + temp.path + ": " + ErrnoText(errno));
+        fail("cannot flush " + temp.path + " to disk: " + SystemReason(errno));
     }
     if (g_failure == WriteFailure::Rename) {
-        fail("cannot replace the file: " + ErrnoText(EIO));
+        fail("cannot replace the file: " + SystemReason(EIO));
     }
-    if (::rename(temp.path.c_str(), path.c_str()) != 0) {
-        fail("cannot replace the file: " + ErrnoText(errno));
+    // Renamed while still open and locked, so that no other save takes it for a stale one.
+    if (::rename(temp.path.c_str(), resolved.path.c_str()) != 0) {
+        fail("cannot replace the file: " + SystemReason(errno));
     }
     temp.keep = true;
     // Make the rename itself durable; a failure here cannot undo the save, so it is ignored.
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);

@@ -12,7 +12,10 @@ namespace foliant::engine {
 // whole new one: the bytes go to a temporary file in the same folder, which is flushed to
 // disk and renamed over the target. On any failure the temporary file is removed, the target
 // is left as it was, and EngineError says what failed ("cannot create a temporary file in
-// /reports: Permission denied").
+// /reports: permission denied"). A symbolic link is followed and the file it names is
+// replaced; a device or named pipe is written into, never replaced (see ResolveWriteTarget).
+// Temporary files that earlier saves into the same folder left behind when they were killed
+// are removed first.
 FOLIANT_ENGINE_API void WriteFileAtomically(const std::string& path, std::string_view contents);
 
 // For tests: makes the next atomic writes fail at one step, as a full disk or a failing

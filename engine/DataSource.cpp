@@ -1,5 +1,6 @@
 #include "engine/DataSource.h"
 
+#include "engine/FileAccess.h"
 #include "engine/SqliteHandles.h"
 #include "engine/core/EngineError.h"
 
@@ -82,11 +83,10 @@ std::shared_ptr<DataSource> DataSource::OpenSqlite(const std::string& path) {
     std::error_code ec;
     std::filesystem::path absolute = std::filesystem::absolute(path, ec);
     const std::string shown = ec ? path : absolute.lexically_normal().string();
-    if (!std::filesystem::exists(shown, ec)) {
-        throw EngineError("Cannot open the database " + shown + ": the file does not exist.");
-    }
-    if (std::filesystem::is_directory(shown, ec)) {
-        throw EngineError("Cannot open the database " + shown + ": it is a folder, not a file.");
+    try {
+        RequireRegularFile(shown);
+    } catch (const FileError& e) {
+        throw EngineError("Cannot open the database " + shown + ": " + e.Reason() + ".");
     }
 
     SqliteConnection conn;

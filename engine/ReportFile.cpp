@@ -1,15 +1,13 @@
 #include "engine/ReportFile.h"
 
 #include "engine/AtomicFile.h"
+#include "engine/FileAccess.h"
 #include "engine/ReportFileFormat.h"
 #include "engine/core/EngineError.h"
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
+#include <string_view>
 
 namespace foliant::engine {
 
@@ -19,6 +17,32 @@ namespace fs = std::filesystem;
 
 constexpr std::uintmax_t kMaxFileSize = 64u * 1024u * 1024u;
 
+// A report nests a handful of levels of arrays and objects. Far deeper JSON can only be
+// hostile, and reading it would recurse until the stack ran out.
+constexpr int kMaxNesting = 64;
+
+// True when the JSON text nests arrays and objects deeper than kMaxNesting.
+bool NestedTooDeeply(std::string_view text) {
+    int depth = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            i += c == '\\' ? 1 : 0;
+            inString = c != '"';
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > kMaxNesting) {
+                return true;
+            }
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return false;
+}
+
 EngineError CannotRead(const std::string& path, const std::string& problem) {
     return EngineError("Cannot read report " + path + ": " + problem + ".");
 }
@@ -26,6 +50,10 @@ EngineError CannotRead(const std::string& path, const std::string& problem) {
 ReportJson ParseReportText(const std::string& text, const std::string& path) {
     if (text.find_first_not_of(" \t\r\n") == std::string::npos) {
         throw CannotRead(path, "the file is empty");
+    }
+    if (NestedTooDeeply(text)) {
+        throw CannotRead(path, "the file is nested too deeply (more than " +
+                                   std::to_string(kMaxNesting) + " levels of arrays and objects)");
     }
     try {
         return ReportJson::parse(text);
@@ -81,30 +109,16 @@ std::shared_ptr<Report> LoadReportFromText(const std::string& text, const std::s
 }
 
 std::shared_ptr<Report> LoadReportFromFile(const std::string& path) {
-    std::error_code ec;
-    const auto status = fs::status(path, ec);
-    if (ec || !fs::exists(status)) {
-        throw CannotRead(path, "the file does not exist");
+    if (path.empty()) {
+        throw EngineError("Cannot read the report: no file name was given.");
     }
-    if (fs::is_directory(status)) {
-        throw CannotRead(path, "it is a folder, not a file");
+    std::string text;
+    try {
+        text = ReadRegularFile(path, kMaxFileSize);
+    } catch (const FileError& e) {
+        throw CannotRead(path, e.Reason());
     }
-    const auto size = fs::file_size(path, ec);
-    if (!ec && size > kMaxFileSize) {
-        throw CannotRead(path, "the file is too large to be a report (" + std::to_string(size) +
-                                   " bytes)");
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        throw CannotRead(path,
-                         std::string("the file cannot be opened (") + std::strerror(errno) + ")");
-    }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) {
-        throw CannotRead(path, "the file cannot be read");
-    }
-    return LoadReportFromText(buffer.str(), path);
+    return LoadReportFromText(text, path);
 }
 
 } // namespace foliant::engine

@@ -2,13 +2,13 @@
 
 #include "component/VRStandardWizard.h"
 #include "dialog/frmWizard.h"
+#include "engine/FileAccess.h"
 #include "platform/forms/Dump.h"
 #include "platform/forms/HeadlessBackend.h"
 #include "platform/forms/UserActions.h"
 #include "wizard/WizardState.h"
 
 #include <charconv>
-#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -17,6 +17,9 @@ namespace foliant::script {
 namespace {
 
 using forms::Form;
+
+// Larger than any script a person or a test writes, small enough to read at once.
+constexpr std::uintmax_t kMaxScriptSize = 64u << 20;
 
 // Commands and how many arguments each takes (-1: checked by the command itself).
 const std::map<std::string, int>& Arity() {
@@ -287,7 +290,9 @@ private:
 
 std::vector<ScriptLine> ParseScript(const std::string& text) {
     std::vector<ScriptLine> lines;
-    std::istringstream in(text);
+    // Editors may start a UTF-8 file with a byte-order mark; it is not part of line 1.
+    const std::string_view bom = "\xEF\xBB\xBF";
+    std::istringstream in(text.compare(0, bom.size(), bom) == 0 ? text.substr(bom.size()) : text);
     std::string raw;
     int number = 0;
     while (std::getline(in, raw)) {
@@ -302,16 +307,13 @@ std::vector<ScriptLine> ParseScript(const std::string& text) {
 }
 
 std::vector<ScriptLine> LoadScript(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        throw ScriptError(0, "cannot read the script " + path);
+    std::string text;
+    try {
+        text = engine::ReadRegularFile(path, kMaxScriptSize);
+    } catch (const engine::FileError& e) {
+        throw ScriptError(0, "cannot read the script " + path + ": " + e.Reason());
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) {
-        throw ScriptError(0, "cannot read the script " + path);
-    }
-    return ParseScript(text.str());
+    return ParseScript(text);
 }
 
 void RunScripted(const std::vector<ScriptLine>& script, std::ostream& out,

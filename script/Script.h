@@ -43,8 +43,8 @@ struct ScriptLine {
 // inside written twice ("say ""hi""").
 std::vector<ScriptLine> ParseScript(const std::string& text);
 
-// Reads and parses the script file at path. Throws ScriptError (line 0) when the file cannot
-// be read, or for its first malformed line.
+// Reads and parses the script file at path. Throws ScriptError (line 0, the reason naming the
+// file) when it cannot be read or is not a regular file, or for its first malformed line.
 std::vector<ScriptLine> LoadScript(const std::string& path);
 
 // Runs the wizard over the report with the headless backend, the script driving it:

@@ -18,6 +18,7 @@
 #include <exception>
 #include <iostream>
 #include <memory>
+#include <stdexcept>
 
 namespace foliant::app {
 
@@ -34,6 +35,14 @@ void WriteFile(const std::string& path, const std::string& content) {
             reason.erase(0, at + path.size() + 2);
         }
         throw std::runtime_error("Cannot write " + path + ": " + reason);
+    }
+}
+
+// An export needs a name to write to; the writers check everything else about it.
+void CheckOutput(const ExportCommand& command) {
+    if (command.out.empty()) {
+        throw std::runtime_error("Cannot export " + command.report + ": " + command.formatOption +
+                                 " names no file.");
     }
 }
 
@@ -70,11 +79,23 @@ ExportCommand& AddExportCommand(CLI::App& app) {
         app.add_subcommand("export", "Run a report and write its pages to PDF, PNG, HTML or text");
     command.command->add_option("FILE", command.report, "the report file (.rpt)")->required();
     auto* format = command.command->add_option_group("format", "what to write (one of them)");
-    format->add_option("--pdf", command.pdf, "a PDF file");
-    format->add_option("--png", command.png,
-                       "PNG images, one per page (OUT-1.png, OUT-2.png, ... or a name with %d)");
-    format->add_option("--html", command.html, "an HTML file");
-    format->add_option("--text", command.text, "a text file");
+    const auto choose = [format](const char* name, ExportFormat chosen, const char* help) {
+        format
+            ->add_option_function<std::string>(
+                name,
+                [chosen, name](const std::string& out) {
+                    command.format = chosen;
+                    command.formatOption = name;
+                    command.out = out;
+                },
+                help)
+            ->type_name("OUT");
+    };
+    choose("--pdf", ExportFormat::Pdf, "a PDF file");
+    choose("--png", ExportFormat::Png,
+           "PNG images, one per page (OUT-1.png, OUT-2.png, ... or a name with %d)");
+    choose("--html", ExportFormat::Html, "an HTML file");
+    choose("--text", ExportFormat::Text, "a text file");
     format->require_option(1);
     command.command->add_option("--dpi", command.dpi, "resolution of PNG images (default 150)")
         ->check(CLI::Range(10.0, 1200.0));
@@ -83,22 +104,26 @@ ExportCommand& AddExportCommand(CLI::App& app) {
 
 int RunExport(const ExportCommand& command, int argc, char** argv) {
     try {
+        CheckOutput(command);
         const auto report = engine::LoadReportFromFile(command.report);
         const auto document = engine::run::RenderReport(*report, {}, LocaleLayoutSettings());
-        if (!command.html.empty()) {
-            WriteFile(command.html, engine::page::RenderHtml(document));
+        switch (command.format) {
+        case ExportFormat::Html:
+            WriteFile(command.out, engine::page::RenderHtml(document));
             return 0;
-        }
-        if (!command.text.empty()) {
-            WriteFile(command.text, engine::page::RenderText(document));
+        case ExportFormat::Text:
+            WriteFile(command.out, engine::page::RenderText(document));
             return 0;
+        case ExportFormat::Pdf:
+        case ExportFormat::Png:
+            break;
         }
 #ifdef FOLIANT_WITH_GUI
         const auto application = PaintingApplication(argc, argv);
-        if (!command.pdf.empty()) {
-            qt::WriteDocumentPdf(document, command.pdf);
+        if (command.format == ExportFormat::Pdf) {
+            qt::WriteDocumentPdf(document, command.out);
         } else {
-            qt::WriteDocumentPngs(document, command.png, command.dpi);
+            qt::WriteDocumentPngs(document, command.out, command.dpi);
         }
         return 0;
 #else

@@ -10,13 +10,14 @@
 
 namespace foliant::app {
 
+enum class ExportFormat { Pdf, Png, Html, Text };
+
 struct ExportCommand {
     CLI::App* command = nullptr;
     std::string report;
-    std::string pdf;
-    std::string png;
-    std::string html;
-    std::string text;
+    ExportFormat format = ExportFormat::Text; // the one format option given
+    std::string formatOption;                 // as it was written: "--text"
+    std::string out;                          // its value, "" when given empty
     double dpi = 150;
 };
 
@@ -24,7 +25,8 @@ struct ExportCommand {
 ExportCommand& AddExportCommand(CLI::App& app);
 
 // Runs the export the command line asked for. Returns 0, or 1 after one line on stderr naming
-// the file and the problem (the report cannot be read or run, the output cannot be written).
+// the file and the problem (no output name, a report that cannot be read or run, an output
+// that cannot be written: a folder, in a folder that does not exist, a pipe nobody reads).
 int RunExport(const ExportCommand& command, int argc, char** argv);
 
 } // namespace foliant::app

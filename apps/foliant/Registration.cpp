@@ -1,18 +1,27 @@
 #include "apps/foliant/Registration.h"
 
+#include "apps/foliant/ReportSettings.h"
+#include "engine/FileAccess.h"
 #include "platform/automation/foliant_automation.h"
 #include "platform/help/HtmlHelp.h"
+#include "platform/help/Installation.h"
 #include "platform/shell/Shell.h"
 #include "platform/winreg/WinReg.h"
 #include "registry/RegObject.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <iostream>
 #include <memory>
+#include <optional>
 
 namespace foliant::app {
 
@@ -52,8 +61,12 @@ std::string ProgramPath() {
 
 std::string FindComponentLibrary(const std::string& given) {
     if (!given.empty()) {
-        if (!shell::FileExists(given)) {
-            throw RegistrationError("The component library " + given + " does not exist.");
+        // Loading waits on a pipe and cannot load a folder: only a file is tried.
+        try {
+            engine::RequireRegularFile(given);
+        } catch (const engine::FileError& e) {
+            throw RegistrationError("Cannot use the component library " + given + ": " +
+                                    e.Reason() + ".");
         }
         return given;
     }
@@ -99,7 +112,9 @@ void CallRegistrationExport(const std::string& library, bool registerIt) {
     }
 }
 
-void RegisterReportFiles(const std::string& program) {
+namespace {
+
+void WriteReportFileKeys(const std::string& program) {
     registry::RegObject reg;
     reg.RaiseWriteError(true);
     try {
@@ -114,7 +129,7 @@ void RegisterReportFiles(const std::string& program) {
     }
 }
 
-void UnregisterReportFiles() {
+void RemoveReportFileKeys() {
     registry::RegObject reg;
     const auto root = static_cast<std::int32_t>(wr::HKEY_CLASSES_ROOT);
     const automation::Variant named = reg.RegRead(root, kExtension, "", automation::Variant(""));
@@ -131,6 +146,66 @@ void UnregisterReportFiles() {
         throw RegistrationError(std::string("Cannot remove the file class ") + kReportFileClass +
                                 ": " + MessageText(rc));
     }
+}
+
+// Runs change as one transaction of the registry: a RegistrationError it throws undoes all of
+// it and passes on.
+void AllOrNothing(const std::string& what, const std::function<void()>& change) {
+    std::optional<RegistrationError> failure;
+    const wr::LONG rc = wr::RegTransact(wr::HKEY_CLASSES_ROOT, [&] {
+        failure.reset();
+        try {
+            change();
+            return wr::ERROR_SUCCESS;
+        } catch (const RegistrationError& e) {
+            failure = e;
+            return wr::ERROR_CANTWRITE;
+        }
+    });
+    if (failure) {
+        throw *failure;
+    }
+    if (rc != wr::ERROR_SUCCESS) {
+        throw RegistrationError("Cannot " + what + ": " + MessageText(rc));
+    }
+}
+
+// Keeps other register and unregister commands of the same registry waiting while it lives.
+// Without a lock file (a registry folder that cannot be written) nothing waits; each step
+// is still whole on its own.
+class CommandLock {
+public:
+    CommandLock() {
+        const std::filesystem::path store = wr::RegistryStoreFile(wr::HKEY_CLASSES_ROOT);
+        std::error_code ec;
+        std::filesystem::create_directories(store.parent_path(), ec);
+        const std::string file = (store.parent_path() / "registration.lock").string();
+        fd_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd_ >= 0) {
+            ::flock(fd_, LOCK_EX);
+        }
+    }
+    ~CommandLock() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    CommandLock(const CommandLock&) = delete;
+    CommandLock& operator=(const CommandLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
+} // namespace
+
+void RegisterReportFiles(const std::string& program) {
+    AllOrNothing("register the " + kExtension + " file type",
+                 [&] { WriteReportFileKeys(program); });
+}
+
+void UnregisterReportFiles() {
+    AllOrNothing("remove the " + kExtension + " file type", [] { RemoveReportFileKeys(); });
 }
 
 namespace {
@@ -198,6 +273,51 @@ void UnregisterHelpFiles(const std::string& folder) {
                                     ": " + MessageText(rc));
         }
     }
+}
+
+int RunRegister(const std::string& library) {
+    const std::string component = FindComponentLibrary(library);
+    const std::string program = ProgramPath();
+    const CommandLock lock;
+    CallRegistrationExport(component, true);
+    try {
+        RegisterReportFiles(program);
+    } catch (const RegistrationError&) {
+        // Half a registration helps nobody: take the component's back.
+        CallRegistrationExport(component, false);
+        throw;
+    }
+    std::cout << "Registered the component " << component << " and the .rpt file type "
+              << "(opened with \"" << program << "\" design).\n";
+    try {
+        const std::string folder = help::HelpFilesFolder();
+        if (const auto names = RegisterHelpFiles(folder); !names.empty()) {
+            std::cout << "Registered the help files in " << folder << " (" << names.size()
+                      << " languages).\n";
+        }
+    } catch (const RegistrationError& e) {
+        // Help still finds the files in the installation without the registration.
+        std::cerr << "foliant: warning: " << e.what() << "\n";
+    }
+    return 0;
+}
+
+int RunUnregister(const std::string& library) {
+    const CommandLock lock;
+    // The file type goes even when the component library cannot be found any more.
+    std::string failure;
+    try {
+        CallRegistrationExport(FindComponentLibrary(library), false);
+    } catch (const RegistrationError& e) {
+        failure = e.what();
+    }
+    UnregisterReportFiles();
+    UnregisterHelpFiles(help::HelpFilesFolder());
+    if (!failure.empty()) {
+        return FailWith(failure);
+    }
+    std::cout << "Removed the registration of the component and of the .rpt file type.\n";
+    return 0;
 }
 
 } // namespace foliant::app

@@ -53,4 +53,11 @@ void UnregisterHelpFiles(const std::string& folder);
 // This program's own path.
 std::string ProgramPath();
 
+// The commands foliant register and foliant unregister: the component and the file type
+// together, then the help files (a help file that cannot be registered only warns). While one runs,
+// other register and unregister commands of the same registry wait, so the two registrations always
+// change together. Print what was done and return 0, or return 1 after one line on stderr.
+int RunRegister(const std::string& library);
+int RunUnregister(const std::string& library);
+
 } // namespace foliant::app

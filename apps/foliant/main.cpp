@@ -21,14 +21,12 @@
 #endif
 #include "engine/ReportFile.h"
 #include "engine/core/EngineError.h"
-#include "platform/help/Installation.h"
 
 #include <CLI/CLI.hpp>
 
 #include <exception>
-#include <fstream>
 #include <iostream>
-#include <sstream>
+#include <new>
 #include <string>
 
 using foliant::app::FailWith;
@@ -116,46 +114,10 @@ int main(int argc, char** argv) {
     }
     try {
         if (*registerCommand) {
-            const std::string component = foliant::app::FindComponentLibrary(library);
-            const std::string program = foliant::app::ProgramPath();
-            foliant::app::CallRegistrationExport(component, true);
-            try {
-                foliant::app::RegisterReportFiles(program);
-            } catch (const foliant::app::RegistrationError&) {
-                // Half a registration helps nobody: take the component's back.
-                foliant::app::CallRegistrationExport(component, false);
-                throw;
-            }
-            std::cout << "Registered the component " << component << " and the .rpt file type "
-                      << "(opened with \"" << program << "\" design).\n";
-            try {
-                const std::string folder = foliant::help::HelpFilesFolder();
-                if (const auto names = foliant::app::RegisterHelpFiles(folder); !names.empty()) {
-                    std::cout << "Registered the help files in " << folder << " (" << names.size()
-                              << " languages).\n";
-                }
-            } catch (const foliant::app::RegistrationError& e) {
-                // Help still finds the files in the installation without the registration.
-                std::cerr << "foliant: warning: " << e.what() << "\n";
-            }
-            return 0;
+            return foliant::app::RunRegister(library);
         }
         if (*unregisterCommand) {
-            // The file type goes even when the component library cannot be found any more.
-            std::string failure;
-            try {
-                foliant::app::CallRegistrationExport(foliant::app::FindComponentLibrary(library),
-                                                     false);
-            } catch (const foliant::app::RegistrationError& e) {
-                failure = e.what();
-            }
-            foliant::app::UnregisterReportFiles();
-            foliant::app::UnregisterHelpFiles(foliant::help::HelpFilesFolder());
-            if (!failure.empty()) {
-                return FailWith(failure);
-            }
-            std::cout << "Removed the registration of the component and of the .rpt file type.\n";
-            return 0;
+            return foliant::app::RunUnregister(library);
         }
         if (*inspect) {
             const auto report = foliant::engine::LoadReportFromFile(inspectPath);
@@ -178,14 +140,8 @@ int main(int argc, char** argv) {
 #endif
         }
         if (*script) {
-            std::ifstream in(scriptPath, std::ios::binary);
-            if (!in) {
-                return FailWith("Cannot read the script " + scriptPath + ".");
-            }
-            std::ostringstream text;
-            text << in.rdbuf();
             try {
-                const auto lines = foliant::script::ParseScript(text.str());
+                const auto lines = foliant::script::LoadScript(scriptPath);
                 const auto report =
                     scriptReport.empty()
                         ? foliant::engine::Report::CreateOverDatabase(scriptDatabase)
@@ -193,6 +149,9 @@ int main(int argc, char** argv) {
                 foliant::script::RunScript(lines, report, std::cout);
             } catch (const foliant::script::ScriptError& e) {
                 std::cout.flush();
+                if (e.Line() == 0) {
+                    return FailWith(e.Reason());
+                }
                 std::cerr << "foliant: " << scriptPath << ":" << e.Line() << ": " << e.Reason()
                           << "\n";
                 return 1;
@@ -210,6 +169,8 @@ int main(int argc, char** argv) {
         }
     } catch (const foliant::engine::EngineError& e) {
         return FailWith(e.Description());
+    } catch (const std::bad_alloc&) {
+        return FailWith("There is not enough memory to finish the command.");
     } catch (const std::exception& e) {
         return FailWith(e.what());
     }

@@ -25,7 +25,10 @@ std::string CodePointPrefix(std::string_view text, std::size_t count);
 
 // Breaks text into lines no wider than `width`: at line breaks in the text, then between words;
 // a word wider than a line is broken between characters. Spaces at the end of a line are
-// dropped. Empty text gives one empty line.
-std::vector<std::string> WrapText(std::string_view text, int width, const Font& font);
+// dropped. Empty text gives one empty line. At most maxLines lines (at least one) are made:
+// a text that needs more is cut there, its last line ending in an ellipsis ("…"). The work
+// grows with the length of the text used, never faster.
+std::vector<std::string> WrapText(std::string_view text, int width, const Font& font,
+                                  std::size_t maxLines = static_cast<std::size_t>(-1));
 
 } // namespace foliant::engine::page

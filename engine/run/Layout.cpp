@@ -501,6 +501,19 @@ private:
         return std::max(0, object.Left() - edge);
     }
 
+    // How many lines a wrapped text may take. A section grows to show its text, but never
+    // beyond a page, which could not hold it; a page header or footer, which every page
+    // repeats, to no more than a quarter of one, so that records keep their room. What does
+    // not fit is cut.
+    std::size_t MaxLines(const std::shared_ptr<Area>& area, const ReportObject& object,
+                         int lineHeight) const {
+        const AreaKind kind = area ? area->AreaKind() : AreaKind::Details;
+        const bool repeated = kind == AreaKind::PageHeader || kind == AreaKind::PageFooter;
+        const int page = height_ - 2 * kPageMargin - pageFooterHeight_;
+        const int room = (repeated ? page / 4 : page) - std::max(0, object.Top());
+        return static_cast<std::size_t>(std::max(1, room / lineHeight));
+    }
+
     RenderedSection Render(const Section& section) {
         RenderedSection out;
         out.height = section.SectionHeight();
@@ -569,7 +582,7 @@ private:
                 }
             }
             if (wrap) {
-                lines = page::WrapText(text, width, font);
+                lines = page::WrapText(text, width, font, MaxLines(area, *object, lineHeight));
             } else if (page::TextWidth(text, font) > width) {
                 // A number that does not fit shows as #s rather than as a wrong value.
                 lines.push_back(std::string(

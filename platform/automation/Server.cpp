@@ -1,6 +1,7 @@
 #include "platform/automation/Server.h"
 
 #include "platform/automation/Registration.h"
+#include "platform/winreg/WinReg.h"
 
 #include <atomic>
 #include <cstdio>
@@ -185,55 +186,21 @@ std::string ServerModule::ModulePath() const {
 }
 
 HRESULT ServerModule::RegisterServer() const noexcept {
-    namespace reg = registration;
     try {
         const std::string path = ModulePath();
         if (path.empty()) {
             return SELFREG_E_CLASS;
         }
-        const std::string libid = FormatGuid(library_.libid);
-        const std::string version = VersionText(library_.major, library_.minor);
-        bool ok = true;
-        auto write = [&](const std::string& key, const char* name,
-                         const std::optional<std::string>& value) {
-            if (ok && reg::WriteText(key, name, value) != winreg::ERROR_SUCCESS) {
-                ok = false;
-            }
-        };
-        for (const auto& c : classes_) {
-            const std::string key = ClassKey(c);
-            write(key, "", c.progId);
-            write(key + "\\InprocServer32", "", path);
-            write(key + "\\InprocServer32", "ThreadingModel", std::string("Apartment"));
-            write(key + "\\ProgID", "", c.progId);
-            write(key + "\\VERSION", "", version);
-            write(key + "\\TypeLib", "", libid);
-            write(key + "\\Programmable", "", std::nullopt);
-            write(c.progId, "", c.progId);
-            write(c.progId + "\\CLSID", "", FormatGuid(c.clsid));
-            if (!(c.interfaceId == IID_NULL)) {
-                const std::string iface = InterfaceKey(c);
-                write(iface, "", c.interfaceName);
-                write(iface + "\\ProxyStubClsid32", "", std::string(kDispatchProxyStub));
-                write(iface + "\\TypeLib", "", libid);
-                write(iface + "\\TypeLib", "Version", version);
-            }
+        // All the keys or none, whatever else writes the registry at the same time.
+        HRESULT written = S_OK;
+        const winreg::LONG rc = winreg::RegTransact(winreg::HKEY_CLASSES_ROOT, [&] {
+            written = WriteKeys(path);
+            return written == S_OK ? winreg::ERROR_SUCCESS : winreg::ERROR_CANTWRITE;
+        });
+        if (FAILED(written)) {
+            return written;
         }
-        if (!ok) {
-            UnregisterServer();
-            return SELFREG_E_CLASS;
-        }
-        const std::string libKey = TypeLibKey(library_) + "\\" + version;
-        const std::string platform = sizeof(void*) == 8 ? "linux64" : "linux32";
-        write(libKey, "", library_.helpString.empty() ? library_.name : library_.helpString);
-        write(libKey + "\\0\\" + platform, "", path);
-        write(libKey + "\\FLAGS", "", std::string("0"));
-        write(libKey + "\\HELPDIR", "", std::filesystem::path(path).parent_path().string());
-        if (!ok) {
-            UnregisterServer();
-            return SELFREG_E_TYPELIB;
-        }
-        return S_OK;
+        return rc == winreg::ERROR_SUCCESS ? S_OK : SELFREG_E_CLASS;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     } catch (...) {
@@ -241,36 +208,80 @@ HRESULT ServerModule::RegisterServer() const noexcept {
     }
 }
 
-HRESULT ServerModule::UnregisterServer() const noexcept {
+HRESULT ServerModule::WriteKeys(const std::string& path) const {
     namespace reg = registration;
-    try {
-        bool ok = true;
-        auto check = [&](winreg::LONG rc) {
-            if (rc != winreg::ERROR_SUCCESS) {
-                ok = false;
-            }
-        };
-        for (const auto& c : classes_) {
-            check(reg::RemoveTree(ClassKey(c)));
-            // The ProgID may have been taken over by another class since: leave that alone.
-            const auto registered = reg::ReadText(c.progId + "\\CLSID");
-            const auto registeredId = registered ? ParseGuid(*registered) : std::nullopt;
-            if (!registered || (registeredId && *registeredId == c.clsid)) {
-                check(reg::RemoveTree(c.progId));
-            }
-            if (!(c.interfaceId == IID_NULL)) {
-                check(reg::RemoveTree(InterfaceKey(c)));
-            }
+    const std::string libid = FormatGuid(library_.libid);
+    const std::string version = VersionText(library_.major, library_.minor);
+    bool ok = true;
+    auto write = [&](const std::string& key, const char* name,
+                     const std::optional<std::string>& value) {
+        ok = ok && reg::WriteText(key, name, value) == winreg::ERROR_SUCCESS;
+    };
+    for (const auto& c : classes_) {
+        const std::string key = ClassKey(c);
+        write(key, "", c.progId);
+        write(key + "\\InprocServer32", "", path);
+        write(key + "\\InprocServer32", "ThreadingModel", std::string("Apartment"));
+        write(key + "\\ProgID", "", c.progId);
+        write(key + "\\VERSION", "", version);
+        write(key + "\\TypeLib", "", libid);
+        write(key + "\\Programmable", "", std::nullopt);
+        write(c.progId, "", c.progId);
+        write(c.progId + "\\CLSID", "", FormatGuid(c.clsid));
+        if (!(c.interfaceId == IID_NULL)) {
+            const std::string iface = InterfaceKey(c);
+            write(iface, "", c.interfaceName);
+            write(iface + "\\ProxyStubClsid32", "", std::string(kDispatchProxyStub));
+            write(iface + "\\TypeLib", "", libid);
+            write(iface + "\\TypeLib", "Version", version);
         }
-        check(reg::RemoveTree(TypeLibKey(library_) + "\\" +
-                              VersionText(library_.major, library_.minor)));
-        check(reg::RemoveIfEmpty(TypeLibKey(library_)));
-        return ok ? S_OK : SELFREG_E_CLASS;
+    }
+    if (!ok) {
+        return SELFREG_E_CLASS;
+    }
+    const std::string libKey = TypeLibKey(library_) + "\\" + version;
+    const std::string platform = sizeof(void*) == 8 ? "linux64" : "linux32";
+    write(libKey, "", library_.helpString.empty() ? library_.name : library_.helpString);
+    write(libKey + "\\0\\" + platform, "", path);
+    write(libKey + "\\FLAGS", "", std::string("0"));
+    write(libKey + "\\HELPDIR", "", std::filesystem::path(path).parent_path().string());
+    return ok ? S_OK : SELFREG_E_TYPELIB;
+}
+
+HRESULT ServerModule::UnregisterServer() const noexcept {
+    try {
+        // All the keys go or none, whatever else writes the registry at the same time.
+        const winreg::LONG rc = winreg::RegTransact(winreg::HKEY_CLASSES_ROOT, [&] {
+            return RemoveKeys() ? winreg::ERROR_SUCCESS : winreg::ERROR_CANTWRITE;
+        });
+        return rc == winreg::ERROR_SUCCESS ? S_OK : SELFREG_E_CLASS;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     } catch (...) {
         return E_UNEXPECTED;
     }
+}
+
+bool ServerModule::RemoveKeys() const {
+    namespace reg = registration;
+    bool ok = true;
+    auto check = [&](winreg::LONG rc) { ok = ok && rc == winreg::ERROR_SUCCESS; };
+    for (const auto& c : classes_) {
+        check(reg::RemoveTree(ClassKey(c)));
+        // The ProgID may have been taken over by another class since: leave that alone.
+        const auto registered = reg::ReadText(c.progId + "\\CLSID");
+        const auto registeredId = registered ? ParseGuid(*registered) : std::nullopt;
+        if (!registered || (registeredId && *registeredId == c.clsid)) {
+            check(reg::RemoveTree(c.progId));
+        }
+        if (!(c.interfaceId == IID_NULL)) {
+            check(reg::RemoveTree(InterfaceKey(c)));
+        }
+    }
+    check(
+        reg::RemoveTree(TypeLibKey(library_) + "\\" + VersionText(library_.major, library_.minor)));
+    check(reg::RemoveIfEmpty(TypeLibKey(library_)));
+    return ok;
 }
 
 } // namespace foliant::automation

@@ -61,17 +61,22 @@ public:
     // DllRegisterServer: per class CLSID\{clsid} (ProgID as its name, InprocServer32 = the
     // module's path with ThreadingModel Apartment, ProgID, TypeLib, VERSION, Programmable), the
     // ProgID key with its CLSID, Interface\{iid} of each default interface, and
-    // TypeLib\{libid}\major.minor. A failure removes what was written and answers
-    // SELFREG_E_CLASS (or SELFREG_E_TYPELIB for the type library keys).
+    // TypeLib\{libid}\major.minor, all in one transaction of the registry store: a failure
+    // leaves the registry as it was and answers SELFREG_E_CLASS (or SELFREG_E_TYPELIB for the
+    // type library keys), and a concurrent unregistration happens wholly before or after it.
     HRESULT RegisterServer() const noexcept;
     // DllUnregisterServer: removes those keys; a ProgID key that now names another class is
-    // left alone. S_OK when nothing was registered.
+    // left alone. One transaction, like RegisterServer. S_OK when nothing was registered.
     HRESULT UnregisterServer() const noexcept;
 
     // The absolute path of the shared library (or program) that holds this module.
     std::string ModulePath() const;
 
 private:
+    // The registration's keys, written or removed within the caller's transaction.
+    HRESULT WriteKeys(const std::string& path) const;
+    bool RemoveKeys() const;
+
     TypeLibraryInfo library_;
     std::vector<CoClassInfo> classes_;
 };

@@ -201,6 +201,14 @@ std::string RegistryStoreFile(HKEY root) {
     return detail::StoreFileOf(root);
 }
 
+LONG RegTransact(HKEY root, const std::function<LONG()>& body) {
+    const std::string file = detail::StoreFileOf(root);
+    if (file.empty()) {
+        return ERROR_INVALID_HANDLE;
+    }
+    return detail::TransactAll(file, body);
+}
+
 LONG RegOpenKeyExA(HKEY hKey, const char* lpSubKey, DWORD /*ulOptions*/, REGSAM samDesired,
                    HKEY* phkResult) {
     if (!phkResult) {

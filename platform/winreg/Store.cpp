@@ -414,10 +414,70 @@ std::string Fold(std::string_view name) {
 
 namespace {
 
+// True while this thread holds the connections' mutex.
+thread_local bool t_holdsConnections = false;
+
+// Holds the connections' mutex unless this thread already does: a thread that holds a store
+// for a whole transaction (TransactAll) may still call on another store.
+class ConnectionsLock {
+public:
+    explicit ConnectionsLock(Connections& connections) : connections_(connections) {
+        if (!t_holdsConnections) {
+            connections_.mutex.lock();
+            t_holdsConnections = true;
+            owns_ = true;
+        }
+    }
+    ~ConnectionsLock() {
+        if (owns_) {
+            t_holdsConnections = false;
+            connections_.mutex.unlock();
+        }
+    }
+    ConnectionsLock(const ConnectionsLock&) = delete;
+    ConnectionsLock& operator=(const ConnectionsLock&) = delete;
+
+private:
+    Connections& connections_;
+    bool owns_ = false;
+};
+
+// The transaction a thread holds open over several calls (TransactAll), if any.
+struct OpenBatch {
+    std::string file;
+    sqlite3* db = nullptr;
+    bool busy = false; // a call inside met a busy store: the whole batch runs again
+};
+thread_local OpenBatch* t_batch = nullptr;
+
+// Runs one call inside the thread's open batch: a savepoint, so that a failing call leaves
+// the batch as it was before it.
+LONG RunInBatch(OpenBatch& batch, const std::function<LONG(Transaction&)>& body) {
+    try {
+        Exec(batch.db, "SAVEPOINT call");
+        LONG result = ERROR_SUCCESS;
+        try {
+            Transaction tx(batch.db);
+            result = body(tx);
+        } catch (...) {
+            sqlite3_exec(batch.db, "ROLLBACK TO call; RELEASE call", nullptr, nullptr, nullptr);
+            throw;
+        }
+        Exec(batch.db, result == ERROR_SUCCESS ? "RELEASE call" : "ROLLBACK TO call; RELEASE call");
+        batch.busy = batch.busy || result == ERROR_BUSY;
+        return result;
+    } catch (const Failure& failure) {
+        batch.busy = batch.busy || failure.code == ERROR_BUSY;
+        return failure.code;
+    } catch (const std::bad_alloc&) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+}
+
 LONG TransactOnce(const std::string& file, Mode mode,
                   const std::function<LONG(Transaction&)>& body) {
     Connections& connections = TheConnections();
-    std::lock_guard lock(connections.mutex);
+    const ConnectionsLock lock(connections);
     try {
         sqlite3* db = connections.Get(file, mode == Mode::Write);
         if (db) {
@@ -447,21 +507,73 @@ LONG TransactOnce(const std::string& file, Mode mode,
     }
 }
 
-} // namespace
+// Holds the store in file for the whole of body: one write transaction that every call of
+// this thread to that store joins.
+LONG BatchOnce(const std::string& file, const std::function<LONG()>& body) {
+    Connections& connections = TheConnections();
+    const ConnectionsLock lock(connections);
+    OpenBatch batch;
+    try {
+        batch.file = file;
+        batch.db = connections.Get(file, true);
+        Exec(batch.db, "BEGIN IMMEDIATE");
+    } catch (const Failure& failure) {
+        return failure.code;
+    } catch (const std::bad_alloc&) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    struct Joined {
+        explicit Joined(OpenBatch* b) { t_batch = b; }
+        ~Joined() { t_batch = nullptr; }
+    };
+    LONG result = ERROR_SUCCESS;
+    try {
+        Joined joined(&batch);
+        result = body();
+    } catch (...) {
+        sqlite3_exec(batch.db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+    if (result == ERROR_SUCCESS && !batch.busy) {
+        const int rc = sqlite3_exec(batch.db, "COMMIT", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK) {
+            return ERROR_SUCCESS;
+        }
+        result = CodeOf(rc);
+    }
+    sqlite3_exec(batch.db, "ROLLBACK", nullptr, nullptr, nullptr);
+    return batch.busy ? ERROR_BUSY : result;
+}
 
-LONG Transact(const std::string& file, Mode mode, const std::function<LONG(Transaction&)>& body) {
-    // SQLite answers "busy" without waiting where waiting could deadlock: while two processes
-    // create the same store at once, or switch it to WAL. The whole call is then tried again
-    // (its body holds no state between attempts) until the store is free or time runs out.
+// SQLite answers "busy" without waiting where waiting could deadlock: while two processes
+// create the same store at once, or switch it to WAL. The whole of attempt is then tried again
+// (it holds no state between attempts) until the store is free or time runs out.
+LONG RetryWhileBusy(const std::function<LONG()>& attempt) {
     using namespace std::chrono;
     const auto deadline = steady_clock::now() + seconds(15);
-    for (int attempt = 1;; ++attempt) {
-        const LONG rc = TransactOnce(file, mode, body);
+    for (int tries = 1;; ++tries) {
+        const LONG rc = attempt();
         if (rc != ERROR_BUSY || steady_clock::now() >= deadline) {
             return rc;
         }
-        std::this_thread::sleep_for(milliseconds(std::min(attempt, 10)));
+        std::this_thread::sleep_for(milliseconds(std::min(tries, 10)));
     }
+}
+
+} // namespace
+
+LONG Transact(const std::string& file, Mode mode, const std::function<LONG(Transaction&)>& body) {
+    if (t_batch != nullptr && t_batch->file == file) {
+        return RunInBatch(*t_batch, body);
+    }
+    return RetryWhileBusy([&] { return TransactOnce(file, mode, body); });
+}
+
+LONG TransactAll(const std::string& file, const std::function<LONG()>& body) {
+    if (t_batch != nullptr && t_batch->file == file) {
+        return body();
+    }
+    return RetryWhileBusy([&] { return BatchOnce(file, body); });
 }
 
 KeyId Transaction::Root(std::string_view rootName) {

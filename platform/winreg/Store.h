@@ -75,7 +75,14 @@ enum class Mode { Read, Write };
 // sees an empty store; a write creates the file and its folder. The body's nonzero result, or a
 // Failure it throws, undoes the transaction. Calls are serialised within the process; other
 // processes are waited for (up to about fifteen seconds, then 170).
+// Inside TransactAll on this thread, a call on the same store joins that transaction instead,
+// in a savepoint of its own.
 LONG Transact(const std::string& file, Mode mode, const std::function<LONG(Transaction&)>& body);
+
+// Runs body (which makes registry calls) as one write transaction of the store in file, kept
+// only when body returns ERROR_SUCCESS; run again from the start while the store is busy.
+// See RegTransact.
+LONG TransactAll(const std::string& file, const std::function<LONG()>& body);
 
 // The store file of a root's scope; "" for anything but a predefined root.
 std::string StoreFileOf(HKEY root);

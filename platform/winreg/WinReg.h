@@ -17,6 +17,7 @@
 // platform's result codes (ERROR_SUCCESS is 0).
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace foliant::winreg {
@@ -184,5 +185,15 @@ void SetLastError(DWORD dwErrCode);
 // FOLIANT_MACHINE_REGISTRY_DIR, else in the folder chosen when the product was built.
 // "" for a handle that is not a predefined root.
 std::string RegistryStoreFile(HKEY root);
+
+// Runs body as one transaction of the store that holds root: every registry call body makes
+// on this thread to that store joins it, and all of them are kept only when body returns
+// ERROR_SUCCESS. Any other result, or an exception (which passes on), undoes all of them, and
+// a process killed in the middle leaves none of them. Other writers of the store, in this
+// process or another, wait until the transaction ends. When the store stays busy, body is run
+// again from the start (it must keep no state between runs) until about fifteen seconds have
+// passed; then the result is ERROR_BUSY. Handles opened in body should be closed in it. A
+// nested call for the same store joins the outer transaction.
+LONG RegTransact(HKEY root, const std::function<LONG()>& body);
 
 } // namespace foliant::winreg

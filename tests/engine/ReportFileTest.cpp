@@ -90,6 +90,8 @@ protected:
         }
         return "(loaded)";
     }
+    static constexpr const char* kNestedTooDeeply =
+        "the file is nested too deeply (more than 64 levels of arrays and objects)";
     std::string Problem(const std::string& problem) {
         return "Cannot read report " + reportPath + ": " + problem + ".";
     }
@@ -336,10 +338,9 @@ TEST_F(ReportFileTest, ForeignDamagedAndNewerFilesAreRefused) {
     EXPECT_EQ(LoadError("[1, 2, 3]"),
               Problem("the file is not a Foliant report (it holds JSON, but not a report "
                       "object)"));
-    // Deeply nested JSON is read without exhausting the stack.
+    // Deeply nested JSON is refused before it is read, so the stack never runs out.
     EXPECT_EQ(LoadError(std::string(200000, '[') + std::string(200000, ']')),
-              Problem("the file is not a Foliant report (it holds JSON, but not a report "
-                      "object)"));
+              Problem(kNestedTooDeeply));
     // A number past what a double holds is refused like any other damage (found by fuzzing:
     // it used to escape as an unexpected exception).
     EXPECT_EQ(LoadError("77000000.00046e00086201"),
@@ -362,6 +363,23 @@ TEST_F(ReportFileTest, ForeignDamagedAndNewerFilesAreRefused) {
         EXPECT_EQ(e.Description(),
                   "Cannot read report " + dir.File("absent.rpt") + ": the file does not exist.");
     }
+}
+
+TEST_F(ReportFileTest, NestingIsReadUpToItsLimitAndRefusedOnePast) {
+    // A saved report with an entry of its own (passed over when read) nested under the top
+    // object: 64 levels in all are read, 65 are refused.
+    BuildFullReport(database)->SaveToFile(reportPath, 0);
+    const std::string good = test::ReadBytes(reportPath);
+    const auto withExtra = [&](const std::string& value) {
+        return "{\"extra\": " + value + ", " + good.substr(good.find('{') + 1);
+    };
+    const auto arrays = [](int n) { return std::string(n, '[') + std::string(n, ']'); };
+    EXPECT_EQ(LoadError(withExtra(arrays(63))), "(loaded)");
+    EXPECT_EQ(LoadError(withExtra(arrays(64))), Problem(kNestedTooDeeply));
+    // Brackets and escaped quotes inside strings do not count.
+    EXPECT_EQ(LoadError(withExtra("\"" + std::string(100, '[') + "\\\"{{\"")), "(loaded)");
+    // Every report command crashed on 50,000 levels.
+    EXPECT_EQ(LoadError("{\"a\":" + arrays(50000) + ",\"b\":1}"), Problem(kNestedTooDeeply));
 }
 
 TEST_F(ReportFileTest, DanglingAndInconsistentReferencesAreRefused) {

@@ -101,7 +101,7 @@ TEST_F(RegisterCli, UnregisterLeavesAReportFileTypeAnotherProgramTookOver) {
 TEST_F(RegisterCli, ALibraryThatIsMissingOrNoComponentRegistersNothing) {
     auto r = Foliant("register --library " + Quote((registry.Folder() / "none.so").string()));
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("none.so does not exist"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("none.so: the file does not exist"), std::string::npos) << r.err;
     // The report engine is a shared library, but not a component.
     r = Foliant("register --library " + Quote(FOLIANT_ENGINE_LIBRARY));
     EXPECT_EQ(r.status, 1);

@@ -157,6 +157,37 @@ TEST_F(ScriptCliTest, AGroupOpensTheSummariesPageAndASummaryTheSortingPage) {
     EXPECT_EQ(r.dumps[2]["state"]["SummaryField"], json::array());
 }
 
+TEST_F(ScriptCliTest, AWalkThroughTheSortingPageLeavesTheGroupsSortingInTheDump) {
+    const Outcome r = Run("click cmdNext\n"
+                          "node DatabaseTreeView \"Country\"\n"
+                          "click AddGroup\n"
+                          "click cmdNext\n"
+                          "node DatabaseTreeView \"Amount\"\n"
+                          "click AddTotal\n"
+                          "click cmdNext\n"
+                          "select TopNSortCombo 0\n"
+                          "type TopNText \"3\"\n"
+                          "type TopNOthersText \"Other countries\"\n"
+                          "dump\n"
+                          "select TopNSortCombo 2\n"
+                          "click TopNDescendingOption\n"
+                          "dump\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.dumps.size(), 2U);
+    const auto& top = r.dumps[0]["state"];
+    EXPECT_EQ(r.dumps[0]["page"], 4);
+    EXPECT_EQ(top["GroupSortKind"], json::parse("[0]"));
+    EXPECT_EQ(top["GroupSortValue"], json::parse("[3]"));
+    EXPECT_EQ(top["GroupSortField"], json::parse(R"(["Orders.Amount"])"));
+    EXPECT_EQ(top["GroupOthersLabel"], json::parse(R"(["Other countries"])"));
+    EXPECT_EQ(Control(r.dumps[0], "TopNTotalADFrame")["visible"], false);
+    const auto& all = r.dumps[1]["state"];
+    EXPECT_EQ(all["GroupSortKind"], json::parse("[2]"));
+    EXPECT_EQ(all["GroupSortValue"], json::parse("[0]"));
+    EXPECT_EQ(all["GroupOthersLabel"], json::parse(R"(["Others"])"));
+    EXPECT_EQ(Control(r.dumps[1], "TopNText")["visible"], false);
+}
+
 TEST_F(ScriptCliTest, AScriptOverASavedReportSeesItsImportedContent) {
     ASSERT_EQ(std::system(("cd " + Quote(dir.string()) + " && " + Quote(FOLIANT_EXE) +
                            " demo --out demo.rpt >/dev/null 2>&1")

@@ -220,6 +220,54 @@ TEST_F(WinReg, DeletingATreeTakesEverythingBelowInOneCall) {
     RegCloseKey(parent);
 }
 
+bool Exists(HKEY root, const char* path) {
+    HKEY key = 0;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+TEST_F(WinReg, ATransactionKeepsEveryCallInItOrNone) {
+    // A body that fails undoes what its calls did before.
+    EXPECT_EQ(RegTransact(HKEY_CLASSES_ROOT,
+                          [] {
+                              RegCloseKey(Create(HKEY_CLASSES_ROOT, "Tools.Saw\\CLSID"));
+                              EXPECT_TRUE(Exists(HKEY_CLASSES_ROOT, "Tools.Saw\\CLSID"));
+                              return ERROR_ACCESS_DENIED;
+                          }),
+              ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(Exists(HKEY_CLASSES_ROOT, "Tools.Saw"));
+
+    // A call that fails inside a body that goes on changes nothing by itself; the rest stays.
+    EXPECT_EQ(RegTransact(HKEY_CLASSES_ROOT,
+                          [] {
+                              HKEY key = Create(HKEY_CLASSES_ROOT, "Tools.Saw");
+                              Set(key, "", REG_SZ, BytesOf("saw"));
+                              RegCloseKey(key);
+                              EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, "Tools.Saw\\None"),
+                                        ERROR_FILE_NOT_FOUND);
+                              // Nested for the same store: it joins instead of waiting.
+                              return RegTransact(HKEY_CLASSES_ROOT, [] {
+                                  RegCloseKey(Create(HKEY_CLASSES_ROOT, "Tools.Saw\\CLSID"));
+                                  return ERROR_SUCCESS;
+                              });
+                          }),
+              ERROR_SUCCESS);
+    EXPECT_TRUE(Exists(HKEY_CLASSES_ROOT, "Tools.Saw\\CLSID"));
+
+    // Calls on the other scope's store go on by themselves meanwhile.
+    EXPECT_EQ(RegTransact(HKEY_CLASSES_ROOT,
+                          [] {
+                              RegCloseKey(Create(HKEY_LOCAL_MACHINE, "Software\\Geodyne"));
+                              return ERROR_CANTWRITE;
+                          }),
+              ERROR_CANTWRITE);
+    EXPECT_TRUE(Exists(HKEY_LOCAL_MACHINE, "Software\\Geodyne"));
+    EXPECT_EQ(RegTransact(12345, [] { return ERROR_SUCCESS; }), ERROR_INVALID_HANDLE);
+}
+
 TEST_F(WinReg, EnumerationOrderAndKeyInfo) {
     HKEY key = Create(HKEY_CURRENT_USER, "Enum");
     for (const char* sub : {"beta", "Alpha", "_under", "gamma"}) {

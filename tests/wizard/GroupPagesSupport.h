@@ -12,6 +12,11 @@
 
 namespace foliant::wizard::test {
 
+// Clicks group g's node in the group tree.
+inline void ClickGroup(frmWizard& f, int g) {
+    f.GroupTreeView.UserClickNode(f.GroupTreeView.Nodes().Item(g + 1));
+}
+
 // Three nested groups, each with its own summaries and sorting:
 // 1 Customer.Country: sum and maximum of Orders.Amount, its groups the top 3 by the sum;
 // 2 Customer.Name (descending): the 2nd largest Orders.Quantity;

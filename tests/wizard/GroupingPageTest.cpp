@@ -22,10 +22,6 @@ std::string Page2(const frmWizard& f) {
     return out + " #" + std::to_string(f.OrderCombo.ListIndex());
 }
 
-void ClickGroup(frmWizard& f, int g) {
-    f.GroupTreeView.UserClickNode(f.GroupTreeView.Nodes().Item(g + 1));
-}
-
 TEST_F(WizardTest, AddingGroupsAppendsToTheChainAndSkipsAFieldAlreadyGrouped) {
     Run(MakeReport(), [](frmWizard& f) {
         f.cmdNext.UserClick();

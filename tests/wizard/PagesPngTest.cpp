@@ -90,7 +90,7 @@ void SavePage(frmWizard& f, const std::string& name) {
     EXPECT_EQ(Overlaps(f), std::vector<std::string>{}) << name;
 }
 
-TEST_F(WizardTest, GroupPagesRenderTwoGroupsAndThreeSummariesWithoutOverlaps) {
+TEST_F(WizardTest, GroupPagesRenderTwoGroupsThreeSummariesAndBothSortLayoutsWithoutOverlaps) {
     const auto report = Report::CreateOverDatabase(FOLIANT_SAMPLE_DB);
     Run(report, [](frmWizard& f) {
         using forms::user::Select;
@@ -113,6 +113,13 @@ TEST_F(WizardTest, GroupPagesRenderTwoGroupsAndThreeSummariesWithoutOverlaps) {
         SavePage(f, "groups-page3-n");
         f.TotalList.UserSelect(1);
         SavePage(f, "groups-page3-with");
+
+        f.cmdNext.UserClick();
+        SavePage(f, "groups-page4-sortall");
+        Select(f.TopNSortCombo, 0);
+        SavePage(f, "groups-page4-topn");
+        f.TopNIncludeOthersCheck.UserCheck();
+        SavePage(f, "groups-page4-topn-no-others");
     });
 }
 

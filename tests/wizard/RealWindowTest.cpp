@@ -274,7 +274,7 @@ void ArrowDownTo(frmWizard& f, forms::TreeView& tree, const std::string& text) {
     ASSERT_EQ(tree.SelectedItem()->Text(), text) << f.Name();
 }
 
-TEST_F(WizardTest, RealWindowGroupsAndSummarizesByKeyboardAlone) {
+TEST_F(WizardTest, RealWindowGroupsSummarizesAndSortsByKeyboardAlone) {
     auto qtBackend = std::make_shared<qt::QtBackend>();
     forms::SetBackend(qtBackend);
     const auto report = MakeReport();
@@ -368,7 +368,45 @@ TEST_F(WizardTest, RealWindowGroupsAndSummarizesByKeyboardAlone) {
         EXPECT_EQ(Groups(), "2 2 -1 '' Others | 0 2 -1 '' Others");
         ExpectParallel(f);
         Press(Qt::Key_Return);
-        EXPECT_EQ(Wizard::State().CurrentPage, 4);
+        ASSERT_EQ(Wizard::State().CurrentPage, 4);
+
+        // Page 4 by keyboard: the bottom 7 groups with the others under "Rest", then all
+        // groups descending.
+        for (int i = 0; i < 12 && Focused(*window, f) != "TopNSortCombo"; ++i) {
+            Press(Qt::Key_Tab);
+        }
+        ASSERT_EQ(Focused(*window, f), "TopNSortCombo");
+        Press(Qt::Key_Up);
+        EXPECT_EQ(f.TopNSortCombo.ListIndex(), 1);
+        for (const char* name : {"TopNTotalCombo", "TopNText"}) {
+            Press(Qt::Key_Tab);
+            ASSERT_EQ(Focused(*window, f), name);
+        }
+        QTest::keyClicks(QApplication::focusWidget(), "7");
+        Press(Qt::Key_Tab);
+        ASSERT_EQ(Focused(*window, f), "TopNIncludeOthersCheck");
+        Press(Qt::Key_Space);
+        EXPECT_FALSE(f.TopNOthersText.Visible());
+        Press(Qt::Key_Space);
+        Press(Qt::Key_Tab);
+        ASSERT_EQ(Focused(*window, f), "TopNOthersText");
+        QTest::keyClicks(QApplication::focusWidget(), "Rest");
+        EXPECT_EQ(Groups(), "2 1 7 'Orders.Amount' Rest | 0 2 -1 '' Others");
+        for (int i = 0; i < 4 && Focused(*window, f) != "TopNSortCombo"; ++i) {
+            Press(Qt::Key_Backtab);
+        }
+        ASSERT_EQ(Focused(*window, f), "TopNSortCombo");
+        Press(Qt::Key_Down);
+        EXPECT_EQ(f.TopNSortCombo.ListIndex(), 2);
+        Press(Qt::Key_Tab); // TopNTotalCombo
+        Press(Qt::Key_Tab);
+        ASSERT_EQ(Focused(*window, f), "TopNAscendingOption");
+        Press(Qt::Key_Tab);
+        ASSERT_EQ(Focused(*window, f), "TopNDescendingOption");
+        Press(Qt::Key_Space);
+        EXPECT_TRUE(f.TopNDescendingOption.Value());
+        EXPECT_EQ(Groups(), "2 2 0 'Orders.Amount' Others | 0 2 -1 '' Others");
+        ExpectParallel(f);
         acted = true;
     };
     QTimer::singleShot(0, [&] {

@@ -22,6 +22,21 @@ TEST(PaintersTest, WrappingBreaksBetweenWordsThenInsideLongWords) {
     EXPECT_EQ(page::WrapText("ab", 10, f), (V{"a", "b"}));
 }
 
+TEST(PaintersTest, WrappingStopsAtTheLineLimitAndSaysTheTextWasCut) {
+    page::Font f; // 5 characters in 600 twips
+    using V = std::vector<std::string>;
+    // Exactly as many lines as allowed: nothing is cut.
+    EXPECT_EQ(page::WrapText("abcde fghij", 600, f, 2), (V{"abcde", "fghij"}));
+    // One more: the last line kept gives its last place to the ellipsis.
+    EXPECT_EQ(page::WrapText("abcde fghij k", 600, f, 2), (V{"abcde", "fghi\u2026"}));
+    EXPECT_EQ(page::WrapText("ab\ncd\nef", 600, f, 2), (V{"ab", "cd\u2026"}));
+    // One unbroken word far longer than the page: only what is shown is made.
+    const std::string word(100'000, 'x');
+    EXPECT_EQ(page::WrapText(word, 600, f, 3), (V{"xxxxx", "xxxxx", "xxxx\u2026"}));
+    EXPECT_EQ(page::WrapText(word, 600, f).size(), 20'000u);
+    EXPECT_EQ(page::WrapText("abcdefgh", 600, f, 0), (V{"abcd\u2026"})) << "at least one line";
+}
+
 page::Document OnePage(std::vector<page::PageItem> items) {
     page::Document d;
     d.title = "T & <t>";

@@ -190,6 +190,41 @@ TEST_F(LayoutPageBreakTest, WrappedTextGrowsItsSection) {
     EXPECT_EQ(names.size(), 30u);
 }
 
+TEST_F(LayoutPageBreakTest, ATitleOfOneHugeWordIsCutToWhatAPageCanShow) {
+    // The title in the report header and the page header: one word of 100,000 characters, 30
+    // to a line of 240 twips.
+    report->SetTitleText(std::string(100'000, 'x'));
+    report->FindSection("RH")->PlaceFieldObject("ReportTitle", 0, 0)->SetObjectWidth(3600);
+    report->FindSection("PH")->PlaceFieldObject("ReportTitle", 3000, 0)->SetObjectWidth(3600);
+    const auto doc = Lay();
+    const auto titleLines = [&](int page) {
+        std::vector<std::string> lines;
+        for (const auto& r : Runs(doc)) {
+            if (r.page == page && r.text.starts_with("xxx")) {
+                lines.push_back(r.text);
+            }
+        }
+        return lines;
+    };
+    const std::string full(30, 'x');
+    const std::string cut = std::string(29, 'x') + "\u2026";
+    // The report header fills page 1 down to the page footer, 14880 twips: 62 lines, the
+    // last saying the title goes on. The page header finds no room under it.
+    auto lines = titleLines(1);
+    ASSERT_EQ(lines.size(), 62u);
+    EXPECT_EQ(lines.front(), full);
+    EXPECT_EQ(lines.back(), cut);
+    // A page header, repeated on every page, takes at most a quarter of that: 15 lines. The
+    // other three quarters hold 18 records of 600, so the 30 records take two more pages,
+    // not one page each.
+    ASSERT_EQ(doc.pages.size(), 3u);
+    for (int page : {2, 3}) {
+        lines = titleLines(page);
+        ASSERT_EQ(lines.size(), 15u) << "page " << page;
+        EXPECT_EQ(lines.back(), cut);
+    }
+}
+
 TEST_F(LayoutPageBreakTest, AnEmptyRunStillGivesOnePageWithHeadersAndGrandTotals) {
     report->SetSelectionFormulaText("{T.Id} > 1000");
     report->FindSection("RF")->PlaceSummaryObject("{T.Id}", SummaryOperation::Count, 0, 0);
