@@ -12,8 +12,10 @@ namespace {
 
 using engine::Area;
 using engine::FieldKind;
+using engine::GroupSortMode;
 using engine::ObjectKind;
 using engine::ReportObject;
+using engine::SummaryOperation;
 using ObjectPtr = std::shared_ptr<ReportObject>;
 
 // A braced name without its first and last character ("{Orders.Amount}" -> Orders.Amount).
@@ -40,7 +42,7 @@ bool IsFieldObjectOfKind(const ReportObject& object, FieldKind kind) {
 std::int16_t ToInt16(int value, const char* what) {
     if (value < std::numeric_limits<std::int16_t>::min() ||
         value > std::numeric_limits<std::int16_t>::max()) {
-        throw automation::AutomationError(6, "Foliant",
+        throw automation::AutomationError(automation::kOverflow, "Foliant",
                                           std::string("Overflow: the report's ") + what + " " +
                                               std::to_string(value) + " does not fit the wizard.");
     }
@@ -112,6 +114,27 @@ void ImportReportFields() {
     }
 }
 
+// The wizard's text for the parameter of a summary: N (or P) of the operations that take one,
+// the second field's plain name for those that take a second field, "" otherwise.
+std::string ParameterOf(const engine::FieldDefinition& summary) {
+    switch (summary.GetSummaryOperation()) {
+    case SummaryOperation::Percentile:
+    case SummaryOperation::NthLargest:
+    case SummaryOperation::NthSmallest:
+    case SummaryOperation::NthMostFrequent:
+        return std::to_string(summary.GetSummaryNumber());
+    case SummaryOperation::Correlation:
+    case SummaryOperation::Covariance:
+    case SummaryOperation::WeightedAverage:
+        if (const auto second = summary.GetSecondSummarizedField()) {
+            return Unbraced(second->Name());
+        }
+        return "";
+    default:
+        return "";
+    }
+}
+
 // Sets the last entry of SummaryGrandTotal when the report footer shows the same summary
 // (same summarized field, same operation).
 void MarkGrandTotals(const std::string& fieldName, int operation) {
@@ -153,17 +176,39 @@ int ImportSummaries(Area& area, bool append) {
         s.SummaryField(size) = field;
         s.SummaryOperation(size) = operation;
         s.SummaryParameter(size) = "";
-        if (operation == 14 || operation == 15 || operation == 16 || operation == 18) {
-            s.SummaryParameter(size) = std::to_string(summary->GetSummaryNumber());
-        } else if (operation == 10 || operation == 11 || operation == 12) {
-            if (const auto second = summary->GetSecondSummarizedField()) {
-                s.SummaryParameter(size) = Unbraced(second->Name());
-            }
-        }
+        s.SummaryParameter(size) = ParameterOf(*summary);
         s.SummaryGrandTotal(size) = false;
         MarkGrandTotals(field, operation);
     }
     return count;
+}
+
+// Group g's sorting from its header: Top N and Bottom N with their count and sort field; Sort
+// All, ascending unless the groups are sorted by a summary in descending order.
+void ImportGroupSort(const Area& header, int g) {
+    WizardState& s = State();
+    const auto mode = static_cast<GroupSortMode>(header.GetGroupSortMode());
+    switch (mode) {
+    case GroupSortMode::Unsorted:
+    case GroupSortMode::SortAll: {
+        const bool descending =
+            mode == GroupSortMode::SortAll &&
+            header.GetGroupOrder() == static_cast<int>(engine::SortDirection::Descending);
+        s.GroupSortKind(g) = kSortAll;
+        s.GroupSortValue(g) = descending ? kDescending : kAscending;
+        s.GroupSortField(g) = "";
+        break;
+    }
+    case GroupSortMode::TopN:
+    case GroupSortMode::BottomN: {
+        const auto summary = header.GetGroupSortSummary();
+        s.GroupSortKind(g) = mode == GroupSortMode::TopN ? kSortTopN : kSortBottomN;
+        s.GroupSortValue(g) = ToInt16(header.GetGroupTopCount(), "group top count");
+        s.GroupSortField(g) =
+            summary ? Unbraced(summary->GetSummarizedField()->Name()) : std::string();
+        break;
+    }
+    }
 }
 
 void ImportGroups() {
@@ -200,30 +245,7 @@ void ImportGroups() {
         running += inFooter;
         s.GroupSummaryCount(g) = ToInt16(inHeader + inFooter, "number of group summaries");
 
-        const auto sortField = [&header]() -> std::string {
-            const auto summary = header->GetGroupSortSummary();
-            return summary ? Unbraced(summary->GetSummarizedField()->Name()) : std::string();
-        };
-        switch (header->GetGroupSortMode()) {
-        case 0:
-            s.GroupSortKind(g) = 2;
-            s.GroupSortValue(g) = -1;
-            s.GroupSortField(g) = "";
-            break;
-        case 1:
-            s.GroupSortKind(g) = 2;
-            s.GroupSortValue(g) = header->GetGroupOrder() == 1 ? 0 : -1;
-            s.GroupSortField(g) = "";
-            break;
-        case 2:
-        case 3:
-            s.GroupSortKind(g) = header->GetGroupSortMode() == 2 ? 0 : 1;
-            s.GroupSortValue(g) = ToInt16(header->GetGroupTopCount(), "group top count");
-            s.GroupSortField(g) = sortField();
-            break;
-        default:
-            break;
-        }
+        ImportGroupSort(*header, g);
         s.GroupOthersLabel(g) = resources::LoadResString(kOthersText);
     }
     if (form.GroupTreeView.Nodes().Count() > 1 && report.GetSelectionFormulaText().empty()) {

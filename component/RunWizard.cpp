@@ -6,7 +6,7 @@
 namespace foliant::Wizard {
 
 void CheckReportKind(int kind) {
-    if (kind == 1) {
+    if (kind == static_cast<int>(engine::ReportKind::Columnar)) {
         return;
     }
     WizardState& s = State();
@@ -38,11 +38,11 @@ void RunWizard() {
     // running; the platform refuses to show a form modally twice.
     if (const dialog::frmWizard* open = CurrentWizardForm(); open != nullptr && open->Loaded()) {
         throw automation::AutomationError(
-            400, "Foliant", "Form already displayed; can't show modally: the wizard is open.");
+            kFormAlreadyDisplayed, "Foliant",
+            "Form already displayed; can't show modally: the wizard is open.");
     }
     RegisterResourcePictures();
     WizardState& s = State();
-    LoadPreviewViewer();
     s.PageCount = 0;
     s.PageControlEnd.Erase();
     BuildPageTable();
@@ -66,8 +66,8 @@ void RunWizard() {
     try {
         dialog::frmWizard& form = NewWizardForm(); // loads the dialog
         form.cmdBack.SetEnabled(false);
-        const int first = 9;
-        const int last = 9 + s.PageControlEnd(1);
+        const int first = kLastCommonTag;
+        const int last = kLastCommonTag + s.PageControlEnd(1);
         for (forms::Control* control : form.Controls()) {
             const int t = TagNumber(*control);
             if (t > first && t <= last) {

@@ -14,12 +14,12 @@ void VRStandardWizard::SetVellumReport(const std::shared_ptr<automation::Object>
     report_ = report;
     if (!report) {
         Wizard::State().CurrentReport = nullptr;
-        throw automation::AutomationError(91, "Foliant",
+        throw automation::AutomationError(automation::kObjectNotSet, "Foliant",
                                           "Object variable not set: VellumReport needs a report.");
     }
     auto asReport = std::dynamic_pointer_cast<engine::Report>(report);
     if (!asReport) {
-        throw automation::AutomationError(Wizard::kTypeMismatch, "Foliant",
+        throw automation::AutomationError(automation::kTypeMismatch, "Foliant",
                                           "Type mismatch: the object assigned to VellumReport "
                                           "is not a report.");
     }

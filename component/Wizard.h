@@ -9,16 +9,17 @@
 
 namespace foliant::Wizard {
 
-// Number of the error raised when an object that is not a report is assigned.
-inline constexpr std::int32_t kTypeMismatch = 13;
 // String ids the component uses.
 inline constexpr int kNotColumnarText = 249;
 
-// The body of DisplayReportWizard: loads the preview form hidden, builds the page table, starts
-// the group, summary and selection arrays and ReportHasContent afresh, loads the dialog with
-// cmdBack disabled, shows page 1, imports the report and shows the dialog modally. Returns when
-// the dialog has been unloaded. Throws AutomationError 400, changing nothing, while a wizard
-// is open in this thread; a run that fails unloads its dialog before the error goes on.
+// Number of the error raised when a wizard is shown while one is open in the same thread.
+inline constexpr std::int32_t kFormAlreadyDisplayed = 400;
+
+// The body of DisplayReportWizard: builds the page table, starts the group, summary and
+// selection arrays and ReportHasContent afresh, loads the dialog with cmdBack disabled, shows
+// page 1, imports the report and shows the dialog modally. Returns when the dialog has been
+// unloaded. Throws AutomationError kFormAlreadyDisplayed, changing nothing, while a wizard is
+// open in this thread; a run that fails unloads its dialog before the error goes on.
 void RunWizard();
 
 // Appends a page of n controls to PageControlEnd (running totals).
@@ -26,8 +27,8 @@ void AppendPageSize(std::int16_t n);
 // Appends the seven pages: PageControlEnd becomes 11, 22, 37, 54, 67, 74, 83.
 void BuildPageTable();
 
-// Raises the non-columnar error when kind is not 1: ReportErrorNumber decreases by one and
-// an AutomationError with that number, no source and string 249 is thrown.
+// Raises the non-columnar error when kind is not columnar (1): ReportErrorNumber decreases by one
+// and an AutomationError with that number, no source and string 249 is thrown.
 void CheckReportKind(int kind);
 
 // Reads the report's detail fields, groups with their summaries and group sorting, style and
@@ -37,8 +38,5 @@ void ImportReport();
 // Makes the picture provider of the forms layer hand out the library's resources (bitmaps by
 // id, image-list keys and arrows by name). Safe to call more than once.
 void RegisterResourcePictures();
-
-// Loads the minimal preview form "QuickView" hidden and keeps its viewer control.
-void LoadPreviewViewer();
 
 } // namespace foliant::Wizard

@@ -22,8 +22,10 @@ void ReselectFirst(forms::ListBox& list) {
     list.SetSelected(0, true);
 }
 
-bool IsHiddenType(int v) {
-    return v == 13 || v == 15 || (v >= 17 && v <= 22);
+// Value types the tree never lists: bytes, unknown, and pictures, charts and other objects.
+bool IsHiddenType(engine::ValueType type) {
+    return type == engine::ValueType::Bytes || type == engine::ValueType::Unknown ||
+           (type >= engine::ValueType::Picture && type <= engine::ValueType::Blob);
 }
 
 } // namespace
@@ -80,13 +82,13 @@ void FillDatabaseTree(bool includeType14) {
         tableNode.SetTag(table->TableName());
         tableNode.SetExpanded(true);
         for (const auto& field : table->GetFieldList()->All()) {
-            const int v = static_cast<int>(field->ValueType());
-            if (!IsHiddenType(v) && (v != 14 || includeType14)) {
+            const engine::ValueType type = field->ValueType();
+            if (!IsHiddenType(type) && (type != engine::ValueType::LongText || includeType14)) {
                 forms::Node& fieldNode = nodes.Add(&tableNode, forms::Relationship::Child, {},
                                                    field->ShortName(), "FieldItem");
                 fieldNode.SetTag(field->BracedName());
             }
-            if (v >= 1 && v <= 8) {
+            if (engine::IsNumericType(type)) {
                 f.SecondSummaryCombo.AddItem(field->TableOfField() + "." + field->ShortName());
             }
         }
@@ -104,11 +106,11 @@ void ShowPage(std::int16_t /*from*/, std::int16_t to) {
     // Whichever page the move comes from, the result is the same: the target page's controls
     // visible, every other paged control hidden, the common controls untouched.
     const WizardState& s = State();
-    const int low = 9 + (to > 1 ? s.PageControlEnd(to - 1) : 0);
-    const int high = 9 + s.PageControlEnd(to);
+    const int low = kLastCommonTag + (to > 1 ? s.PageControlEnd(to - 1) : 0);
+    const int high = kLastCommonTag + s.PageControlEnd(to);
     for (forms::Control* control : WizardForm().Controls()) {
         const int t = TagNumber(*control);
-        if (t <= 9) {
+        if (t <= kLastCommonTag) {
             continue;
         }
         control->SetVisible(t > low && t <= high);
@@ -175,11 +177,11 @@ void RunPageEntry() {
     }
 }
 
-void ChangePage(std::int16_t direction) {
+void ChangePage(PageDirection direction) {
     dialog::frmWizard& f = WizardForm();
     WizardState& s = State();
     const bool content = s.ReportHasContent;
-    if (direction == 1) {
+    if (direction == PageDirection::Next) {
         const std::int16_t from = s.CurrentPage;
         if (from == 1) {
             f.cmdBack.SetEnabled(true);
@@ -212,7 +214,7 @@ void ChangePage(std::int16_t direction) {
         if (f.SelectList.Visible() && f.SelectList.ListCount() > 0) {
             ReselectFirst(f.SelectList);
         }
-    } else if (direction == 2) {
+    } else if (direction == PageDirection::Back) {
         const std::int16_t from = s.CurrentPage;
         int page = from;
         if (from == 6 && content) {
@@ -267,7 +269,7 @@ void frmWizard::cmdNext_Click() {
     if (SelectList.Visible() && !Wizard::CheckSelectionFormula()) {
         return;
     }
-    Wizard::ChangePage(1);
+    Wizard::ChangePage(Wizard::PageDirection::Next);
     if (DatabaseTreeView.Nodes().Count() <= 2) {
         RemoveGroup.SetEnabled(false);
     }
@@ -284,7 +286,7 @@ void frmWizard::cmdBack_Click() {
     if (SelectList.Visible() && !Wizard::CheckSelectionFormula()) {
         return;
     }
-    Wizard::ChangePage(2);
+    Wizard::ChangePage(Wizard::PageDirection::Back);
 }
 
 void frmWizard::cmdCancel_Click() {

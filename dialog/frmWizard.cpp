@@ -143,7 +143,7 @@ dialog::frmWizard& NewWizardForm() {
 
 dialog::frmWizard& WizardForm() {
     if (!current) {
-        throw automation::AutomationError(91, "Foliant",
+        throw automation::AutomationError(automation::kObjectNotSet, "Foliant",
                                           "Object variable not set: the wizard dialog is not "
                                           "loaded.");
     }

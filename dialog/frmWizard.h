@@ -280,8 +280,11 @@ void ApplyResourceTexts();
 // Rebuilds the database tree and the second-field list from the report's data source; fields
 // of value type 14 (long text) only when includeType14.
 void FillDatabaseTree(bool includeType14);
-// Moves CurrentPage (1 forward, 2 back) with the skip rules, shows the page and prepares it.
-void ChangePage(std::int16_t direction);
+// The way ChangePage moves.
+enum class PageDirection : std::int16_t { Next = 1, Back = 2 };
+// Moves CurrentPage forward or back with the skip rules, shows the page and prepares it. Any
+// other direction shows the internal error and prepares the current page again.
+void ChangePage(PageDirection direction);
 // Shows the controls of page to and hides every other paged control.
 void ShowPage(std::int16_t from, std::int16_t to);
 std::int16_t NextPageNumber(std::int16_t page);
@@ -298,6 +301,9 @@ std::string PageHelpTopic(int page);
 // CloseHelpWindow, then unloads the dialog.
 void CloseWizard();
 
+// The highest tag of the controls every page shares; page p's controls have the tags above
+// kLastCommonTag + PageControlEnd(p - 1) up to kLastCommonTag + PageControlEnd(p).
+inline constexpr int kLastCommonTag = 9;
 // A control's Tag as a page-membership number; a tag that is not a number counts as 0.
 int TagNumber(const forms::Control& control);
 // The number of groups (group tree nodes below the root) and of summaries (sum of

@@ -16,9 +16,6 @@ using resources::LoadResString;
 
 namespace {
 
-// Error number of a value that does not fit its field's type.
-constexpr std::int32_t kTypeMismatch = 13;
-
 // Formula keywords, as the string table holds them.
 constexpr int kAndWord = 210;
 constexpr int kDateTimeWord = 211;
@@ -33,7 +30,7 @@ constexpr int kLikeWord = 220;
 constexpr int kDateOrTimeExpected = 272;
 
 [[noreturn]] void Mismatch(const std::string& description) {
-    throw automation::AutomationError(kTypeMismatch, "Foliant", description);
+    throw automation::AutomationError(automation::kTypeMismatch, "Foliant", description);
 }
 
 int ValueTypeCode(const engine::Report& report, const std::string& field) {

@@ -1,5 +1,6 @@
 #include "library/HostedWizard.h"
 
+#include "library/WindowHosting.h"
 #include "script/Script.h"
 
 #include <cstdlib>
@@ -9,14 +10,24 @@
 namespace foliant::component {
 
 void HostedWizard::DisplayReportWizard() {
-    const char* variable = std::getenv("FOLIANT_WIZARD_SCRIPT");
-    if (variable == nullptr || *variable == '\0') {
+    if (const char* script = std::getenv("FOLIANT_WIZARD_SCRIPT");
+        script != nullptr && *script != '\0') {
+        RunScript(script);
+    } else if (WindowsOpenOnThisThread()) {
+        // Called from inside a run: the windows are up already (an open wizard refuses this).
+        VRStandardWizard::DisplayReportWizard();
+    } else if (HaveDisplay()) {
+        RunInWindows([this] { VRStandardWizard::DisplayReportWizard(); });
+    } else {
         throw automation::AutomationError(
             kWizardRunError, "Foliant",
-            "The wizard cannot be shown: this process has no window for it. Set "
-            "FOLIANT_WIZARD_SCRIPT to a wizard script that drives it.");
+            "The wizard cannot be shown: this process has no display (DISPLAY and "
+            "WAYLAND_DISPLAY are not set). Run the program where a display exists, or set "
+            "FOLIANT_WIZARD_SCRIPT to a wizard script that drives the wizard.");
     }
-    const std::string path = variable;
+}
+
+void HostedWizard::RunScript(const std::string& path) {
     try {
         const auto lines = script::LoadScript(path);
         script::RunScripted(lines, std::cout, [this] { VRStandardWizard::DisplayReportWizard(); });

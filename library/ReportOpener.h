@@ -21,6 +21,7 @@ inline constexpr const char* kReportOpenerProgId = "geodyneFoliant.ReportOpener"
 inline constexpr DISPID DISPID_NewReport = 1;
 inline constexpr DISPID DISPID_OpenReport = 2;
 inline constexpr DISPID DISPID_SaveReport = 3;
+inline constexpr DISPID DISPID_DescribeReport = 4;
 
 class ReportOpener : public automation::Dispatchable {
 public:
@@ -34,6 +35,9 @@ public:
     // none; the engine's error when the file cannot be written (an existing file is then left
     // as it was).
     void SaveReport(std::shared_ptr<automation::Object> report, std::string path);
+    // The report's structure as JSON text: data source, fields, areas with their sections and
+    // objects, groups, summaries, sorts, formula, title, style. Errors as for SaveReport.
+    std::string DescribeReport(std::shared_ptr<automation::Object> report);
 
 protected:
     const automation::DispatchTable& Dispatch() const override;

@@ -10,9 +10,6 @@ namespace foliant::Wizard {
 
 namespace {
 
-constexpr std::int16_t kSortAll = 2;
-constexpr std::int16_t kAscending = -1;
-
 // Rewrites the summary arrays so that entry i takes the old entry from[i - 1].
 void ReorderSummaries(const std::vector<int>& from) {
     WizardState& s = State();

@@ -13,6 +13,14 @@ namespace foliant::Wizard {
 // String id of the label of the group that gathers the groups beyond N.
 inline constexpr int kOthersText = 244;
 
+// The codes of GroupSortKind(g), in the order of the group-sorting page's sort list.
+inline constexpr std::int16_t kSortTopN = 0;
+inline constexpr std::int16_t kSortBottomN = 1;
+inline constexpr std::int16_t kSortAll = 2;
+// GroupSortValue(g) under Sort All: the direction, as the ascending option's value (-1 true).
+inline constexpr std::int16_t kAscending = -1;
+inline constexpr std::int16_t kDescending = 0;
+
 // The slot of group g's first summary: 1 + the summaries of the groups before g (one past the
 // summaries of those groups when g has none).
 int FirstSummarySlot(int g);

@@ -1,7 +1,5 @@
 #include "wizard/WizardState.h"
 
-#include "platform/forms/Form.h"
-
 namespace foliant::Wizard {
 
 namespace {
@@ -23,13 +21,13 @@ WizardState& State() {
 }
 
 void ResetState() {
-    // The preview form goes with the state; the caller never holds it past a run.
+    // A preview form goes with the state; the caller never holds it past a run.
     state = WizardState{};
 }
 
 engine::Report& RequireReport() {
     if (!state.CurrentReport) {
-        throw automation::AutomationError(91, "Foliant",
+        throw automation::AutomationError(automation::kObjectNotSet, "Foliant",
                                           "Object variable not set: no report has been assigned "
                                           "to VellumReport.");
     }

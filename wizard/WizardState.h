@@ -22,7 +22,7 @@ namespace foliant::Wizard {
 struct WizardState {
     std::int32_t ReportErrorNumber = 0;
     std::shared_ptr<engine::Report> CurrentReport;
-    // The preview form (loaded, hidden) and its viewer control.
+    // The preview form QuickView and its viewer control while one is loaded; null otherwise.
     std::shared_ptr<forms::Form> PreviewForm;
     forms::CustomControl* PreviewViewer = nullptr;
     bool ReportHasContent = false;

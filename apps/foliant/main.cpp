@@ -31,67 +31,160 @@
 
 using foliant::app::FailWith;
 
+namespace {
+
+// The options of the commands main declares itself; the export and preview commands keep
+// theirs in their own units.
+struct Commands {
+#ifdef FOLIANT_SAMPLE_DB
+    std::string sampleDatabase = FOLIANT_SAMPLE_DB;
+#else
+    std::string sampleDatabase;
+#endif
+    CLI::App* inspect = nullptr;
+    std::string inspectPath;
+
+    CLI::App* demo = nullptr;
+    std::string demoDatabase = sampleDatabase;
+    std::string demoOut = "foliant-demo.rpt";
+    int demoStyle = 0;
+
+    CLI::App* create = nullptr;
+    std::string newDatabase = sampleDatabase;
+    CLI::App* edit = nullptr;
+    std::string editPath;
+
+    CLI::App* script = nullptr;
+    std::string scriptPath;
+    std::string scriptDatabase = sampleDatabase;
+    std::string scriptReport;
+
+    CLI::App* registerCommand = nullptr;
+    CLI::App* unregisterCommand = nullptr;
+    std::string library;
+};
+
+void DeclareReportCommands(CLI::App& app, Commands& c) {
+    c.inspect = app.add_subcommand("inspect", "Print a report file's structure as JSON");
+    c.inspect->add_option("FILE", c.inspectPath, "the report file (.rpt)")->required();
+
+    c.demo = app.add_subcommand(
+        "demo", "Make a report over the sample database, save it and print its structure");
+    c.demo->add_option("--db", c.demoDatabase, "the database (default: the sample database)");
+    c.demo->add_option("--out", c.demoOut, "the report file to write (default: foliant-demo.rpt)");
+    c.demo->add_option("--style", c.demoStyle, "the layout style, 0 to 9 (default: 0, Standard)")
+        ->check(CLI::Range(0, 9));
+}
+
+void DeclareWizardCommands(CLI::App& app, Commands& c) {
+    c.create = app.add_subcommand(
+        "new", "Make a new columnar report over a database and run the wizard on it");
+    c.create->add_option("DB", c.newDatabase, "the database (default: the sample database)");
+    c.edit = app.add_subcommand("edit", "Run the wizard on a saved report");
+    c.edit->add_option("FILE", c.editPath, "the report file (.rpt)")->required();
+
+    c.script = app.add_subcommand(
+        "script", "Run the wizard headless, driven by an automation script; dump prints JSON");
+    c.script->add_option("SCRIPT", c.scriptPath, "the script file")->required();
+    auto* scriptDb = c.script->add_option("--db", c.scriptDatabase,
+                                          "a new report over this database (default: the sample "
+                                          "database)");
+    c.script->add_option("--report", c.scriptReport, "a saved report (.rpt)")->excludes(scriptDb);
+}
+
+void DeclareRegistrationCommands(CLI::App& app, Commands& c) {
+    c.registerCommand = app.add_subcommand(
+        "register", "Register the wizard component and make this program open .rpt files");
+    c.registerCommand->add_option("--library", c.library,
+                                  "the component library (default: libFoliant.so beside foliant)");
+    c.unregisterCommand =
+        app.add_subcommand("unregister", "Remove the component's and the .rpt file type's "
+                                         "registration");
+    c.unregisterCommand->add_option("--library", c.library,
+                                    "the component library (default: libFoliant.so beside "
+                                    "foliant)");
+}
+
+int RunWizardInWindow(const Commands& c, int argc, char** argv) {
+#ifdef FOLIANT_WITH_GUI
+    const auto report = *c.create ? foliant::engine::Report::CreateOverDatabase(c.newDatabase)
+                                  : foliant::engine::LoadReportFromFile(c.editPath);
+    if (!foliant::app::HaveDisplay()) {
+        return FailWith("Cannot open the wizard window: there is no display (DISPLAY is not "
+                        "set).");
+    }
+    foliant::app::RunWizardWindow(report, argc, argv);
+    return 0;
+#else
+    (void)c;
+    (void)argc;
+    (void)argv;
+    return FailWith("This foliant was built without windows; the wizard cannot be shown.");
+#endif
+}
+
+int RunWizardScript(const Commands& c) {
+    try {
+        const auto lines = foliant::script::LoadScript(c.scriptPath);
+        const auto report = c.scriptReport.empty()
+                                ? foliant::engine::Report::CreateOverDatabase(c.scriptDatabase)
+                                : foliant::engine::LoadReportFromFile(c.scriptReport);
+        foliant::script::RunScript(lines, report, std::cout);
+    } catch (const foliant::script::ScriptError& e) {
+        std::cout.flush();
+        if (e.Line() == 0) {
+            return FailWith(e.Reason());
+        }
+        std::cerr << "foliant: " << c.scriptPath << ":" << e.Line() << ": " << e.Reason() << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+int Demo(const Commands& c) {
+    const auto report = foliant::app::BuildDemoReport(c.demoDatabase, c.demoStyle);
+    report->SaveToFile(c.demoOut, 0);
+    // Print what was saved, read back from the file.
+    const auto saved = foliant::engine::LoadReportFromFile(c.demoOut);
+    std::cout << foliant::engine::DescribeReport(*saved) << "\n";
+    std::cerr << "foliant: saved the report to " << c.demoOut << "\n";
+    return 0;
+}
+
+// Runs the command main declared itself that the command line chose.
+int RunCommand(const Commands& c, int argc, char** argv) {
+    if (*c.registerCommand) {
+        return foliant::app::RunRegister(c.library);
+    }
+    if (*c.unregisterCommand) {
+        return foliant::app::RunUnregister(c.library);
+    }
+    if (*c.inspect) {
+        const auto report = foliant::engine::LoadReportFromFile(c.inspectPath);
+        std::cout << foliant::engine::DescribeReport(*report) << "\n";
+        return 0;
+    }
+    if (*c.create || *c.edit) {
+        return RunWizardInWindow(c, argc, argv);
+    }
+    if (*c.script) {
+        return RunWizardScript(c);
+    }
+    if (*c.demo) {
+        return Demo(c);
+    }
+    return 1;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     CLI::App app{"Foliant: reports over SQLite databases", "foliant"};
     app.require_subcommand(1);
-
-    std::string inspectPath;
-    auto* inspect = app.add_subcommand("inspect", "Print a report file's structure as JSON");
-    inspect->add_option("FILE", inspectPath, "the report file (.rpt)")->required();
-
-#ifdef FOLIANT_SAMPLE_DB
-    std::string database = FOLIANT_SAMPLE_DB;
-#else
-    std::string database;
-#endif
-    std::string out = "foliant-demo.rpt";
-    auto* demo = app.add_subcommand(
-        "demo", "Make a report over the sample database, save it and print its structure");
-    demo->add_option("--db", database, "the database (default: the sample database)");
-    demo->add_option("--out", out, "the report file to write (default: foliant-demo.rpt)");
-    int demoStyle = 0;
-    demo->add_option("--style", demoStyle, "the layout style, 0 to 9 (default: 0, Standard)")
-        ->check(CLI::Range(0, 9));
-
-#ifdef FOLIANT_SAMPLE_DB
-    std::string newDatabase = FOLIANT_SAMPLE_DB;
-#else
-    std::string newDatabase;
-#endif
-    auto* create = app.add_subcommand(
-        "new", "Make a new columnar report over a database and run the wizard on it");
-    create->add_option("DB", newDatabase, "the database (default: the sample database)");
-    std::string editPath;
-    auto* edit = app.add_subcommand("edit", "Run the wizard on a saved report");
-    edit->add_option("FILE", editPath, "the report file (.rpt)")->required();
-
-#ifdef FOLIANT_SAMPLE_DB
-    std::string scriptDatabase = FOLIANT_SAMPLE_DB;
-#else
-    std::string scriptDatabase;
-#endif
-    std::string scriptPath;
-    std::string scriptReport;
-    auto* script = app.add_subcommand(
-        "script", "Run the wizard headless, driven by an automation script; dump prints JSON");
-    script->add_option("SCRIPT", scriptPath, "the script file")->required();
-    auto* scriptDb = script->add_option("--db", scriptDatabase,
-                                        "a new report over this database (default: the sample "
-                                        "database)");
-    script->add_option("--report", scriptReport, "a saved report (.rpt)")->excludes(scriptDb);
-
-    std::string library;
-    auto* registerCommand = app.add_subcommand(
-        "register", "Register the wizard component and make this program open .rpt files");
-    registerCommand->add_option("--library", library,
-                                "the component library (default: libFoliant.so beside foliant)");
-    auto* unregisterCommand =
-        app.add_subcommand("unregister", "Remove the component's and the .rpt file type's "
-                                         "registration");
-    unregisterCommand->add_option("--library", library,
-                                  "the component library (default: libFoliant.so beside "
-                                  "foliant)");
-
+    Commands commands;
+    DeclareReportCommands(app, commands);
+    DeclareWizardCommands(app, commands);
+    DeclareRegistrationCommands(app, commands);
     const auto& exportCommand = foliant::app::AddExportCommand(app);
     const auto& previewCommand = foliant::app::AddPreviewCommand(app);
 
@@ -113,60 +206,7 @@ int main(int argc, char** argv) {
         return foliant::app::RunPreview(previewCommand, argc, argv);
     }
     try {
-        if (*registerCommand) {
-            return foliant::app::RunRegister(library);
-        }
-        if (*unregisterCommand) {
-            return foliant::app::RunUnregister(library);
-        }
-        if (*inspect) {
-            const auto report = foliant::engine::LoadReportFromFile(inspectPath);
-            std::cout << foliant::engine::DescribeReport(*report) << "\n";
-            return 0;
-        }
-        if (*create || *edit) {
-#ifdef FOLIANT_WITH_GUI
-            const auto report = *create ? foliant::engine::Report::CreateOverDatabase(newDatabase)
-                                        : foliant::engine::LoadReportFromFile(editPath);
-            if (!foliant::app::HaveDisplay()) {
-                return FailWith(
-                    "Cannot open the wizard window: there is no display (DISPLAY is not "
-                    "set).");
-            }
-            foliant::app::RunWizardWindow(report, argc, argv);
-            return 0;
-#else
-            return FailWith("This foliant was built without windows; the wizard cannot be shown.");
-#endif
-        }
-        if (*script) {
-            try {
-                const auto lines = foliant::script::LoadScript(scriptPath);
-                const auto report =
-                    scriptReport.empty()
-                        ? foliant::engine::Report::CreateOverDatabase(scriptDatabase)
-                        : foliant::engine::LoadReportFromFile(scriptReport);
-                foliant::script::RunScript(lines, report, std::cout);
-            } catch (const foliant::script::ScriptError& e) {
-                std::cout.flush();
-                if (e.Line() == 0) {
-                    return FailWith(e.Reason());
-                }
-                std::cerr << "foliant: " << scriptPath << ":" << e.Line() << ": " << e.Reason()
-                          << "\n";
-                return 1;
-            }
-            return 0;
-        }
-        if (*demo) {
-            const auto report = foliant::app::BuildDemoReport(database, demoStyle);
-            report->SaveToFile(out, 0);
-            // Print what was saved, read back from the file.
-            const auto saved = foliant::engine::LoadReportFromFile(out);
-            std::cout << foliant::engine::DescribeReport(*saved) << "\n";
-            std::cerr << "foliant: saved the report to " << out << "\n";
-            return 0;
-        }
+        return RunCommand(commands, argc, argv);
     } catch (const foliant::engine::EngineError& e) {
         return FailWith(e.Description());
     } catch (const std::bad_alloc&) {
@@ -174,5 +214,4 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         return FailWith(e.what());
     }
-    return 1;
 }

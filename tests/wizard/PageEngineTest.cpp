@@ -236,7 +236,7 @@ TEST_F(WizardTest, ABadDirectionShowsTheInternalErrorAndStaysOnThePage) {
     Run(MakeReport(), [this](frmWizard& f) {
         f.cmdNext.UserClick();
         backend->QueueAnswer(forms::vbOK);
-        Wizard::ChangePage(3);
+        Wizard::ChangePage(static_cast<Wizard::PageDirection>(3));
         EXPECT_EQ(Wizard::State().CurrentPage, 2);
         EXPECT_EQ(ShownPage(f), 2);
     });

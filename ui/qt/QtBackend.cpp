@@ -77,7 +77,7 @@ QString ToQtFilter(const std::string& filter) {
     return filters.join(QStringLiteral(";;"));
 }
 
-QtBackend::QtBackend() {
+QtBackend::QtBackend(QWidget* owner) : owner_(owner) {
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
         throw std::logic_error("The Qt backend needs a QApplication made before it.");
     }
@@ -98,7 +98,7 @@ FormWindow* QtBackend::Window(forms::Form& form) {
     if (FormWindow* existing = WindowOf(form)) {
         return existing;
     }
-    auto* window = new FormWindow(form);
+    auto* window = new FormWindow(form, owner_.data());
     windows_[&form] = window;
     const forms::Form* key = &form;
     QObject::connect(window, &FormWindow::finishedWithModel, window, [this, key, window] {

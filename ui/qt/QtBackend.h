@@ -3,6 +3,7 @@
 #include "platform/forms/Backend.h"
 
 #include <QPointer>
+#include <QWidget>
 #include <map>
 
 namespace foliant::qt {
@@ -11,9 +12,11 @@ class FormWindow;
 
 // The backend for people: forms become FormWindows, modal shows run QDialog::exec, message
 // boxes are QMessageBoxes and file dialogs QFileDialogs. Needs a QApplication on this thread.
+// With an owner, every form's window belongs to it and stays over it (a program's main window
+// when the forms are shown on that program's behalf).
 class QtBackend : public forms::Backend {
 public:
-    QtBackend();
+    explicit QtBackend(QWidget* owner = nullptr);
     ~QtBackend() override;
 
     void RunModal(forms::Form& form) override;
@@ -31,6 +34,7 @@ private:
     FormWindow* Window(forms::Form& form);
     void Dispose(const forms::Form* form);
     std::map<const forms::Form*, QPointer<FormWindow>> windows_;
+    QPointer<QWidget> owner_;
 };
 
 // "Vellum Reports (*.rpt) | *.rpt" -> "Vellum Reports (*.rpt)"; pairs joined by ";;".

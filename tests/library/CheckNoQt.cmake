@@ -1,0 +1,15 @@
+# Fails when LIBRARY needs a Qt library: the component loads its Qt front end as a plugin, so a
+# host without a display never loads Qt.
+execute_process(COMMAND ${READELF} -d ${LIBRARY} OUTPUT_VARIABLE dynamic RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "readelf failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "Shared library: \\[[^]]*\\]" needed "${dynamic}")
+if(needed STREQUAL "")
+    message(FATAL_ERROR "${LIBRARY} needs no library at all: not the component?")
+endif()
+foreach(entry IN LISTS needed)
+    if(entry MATCHES "Qt")
+        message(FATAL_ERROR "${LIBRARY} links Qt: ${entry}")
+    endif()
+endforeach()

@@ -1,0 +1,78 @@
+# The component's real windows in host programs: the sample hosts and a loading test run under
+# a virtual X display, driven by the test hook (hook/TestHook.cpp) with the steps given.
+find_program(FOLIANT_XVFB_RUN xvfb-run REQUIRED)
+set(sample_db ${PROJECT_BINARY_DIR}/samples/sample.db)
+set(plugin $<TARGET_FILE:foliant_qt_plugin>)
+
+# library_window_test(NAME STEPS COMMAND...): COMMAND under its own X display, the hook playing
+# STEPS ("|" between steps). One such display at a time: the tests share the machine's screen
+# numbers.
+function(library_window_test name steps)
+    add_test(NAME ${name}
+        COMMAND ${CMAKE_COMMAND} -E env --unset=QT_QPA_PLATFORM --unset=FOLIANT_WIZARD_SCRIPT
+            --unset=FOLIANT_HELP_VIEWER --unset=FOLIANT_PREFIX
+            FOLIANT_QT_TEST_HOOK=$<TARGET_FILE:foliant_test_hook> "FOLIANT_TEST_STEPS=${steps}"
+            ${FOLIANT_XVFB_RUN} -a -s "-noreset -screen 0 1280x1024x24" ${ARGN})
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK x_display TIMEOUT 240
+        FAIL_REGULAR_EXPRESSION "hook: FAILED")
+endfunction()
+
+add_test(NAME library_plugin_exports
+    COMMAND ${CMAKE_COMMAND} -DLIBRARY=${plugin} -DNM=${CMAKE_NM} -DEXPORTS=FoliantQtFrontEnd
+        -P ${PROJECT_SOURCE_DIR}/tests/automation/CheckExports.cmake)
+
+# The C host: the real dialog, Next and Back, then Cancel; the host gets its report back as it
+# was (a columnar report with nothing placed yet) and unloads the component.
+library_window_test(library_sample_c_host_window
+    "wait frmWizard | click cmdNext | click cmdBack | click cmdCancel | gone frmWizard"
+    $<TARGET_FILE:foliant_c_host> ${sample_db})
+set_tests_properties(library_sample_c_host_window PROPERTIES PASS_REGULAR_EXPRESSION
+    "hook: click cmdCancel\n.*\"kind\": 1,\n  \"title\": \"\",.*\"name\": \"D\",\n *\"kind\": 4,\n *\"sections\": \\[\n *{\n *\"name\": \"D\",\n *\"height\": [0-9]+,\n *\"objects\": \\[\\]\n.*host: done")
+
+# Help from a host: the wizard finds the help viewer of its installation beside the component
+# library and opens it; Cancel closes it.
+library_window_test(library_sample_c_host_help
+    "wait frmWizard | click cmdHelp | child foliant-help | click cmdCancel | no-child foliant-help"
+    $<TARGET_FILE:foliant_c_host> ${sample_db})
+set_tests_properties(library_sample_c_host_help PROPERTIES PASS_REGULAR_EXPRESSION
+    "hook: no-child foliant-help\n.*host: done")
+
+# The Qt host: the wizard is modal over the host's window (a press on its button does not get
+# through), and after Cancel the host's button works again.
+library_window_test(library_sample_qt_host_window
+    "wait frmWizard | modal-over HostWindow | blocked newReport | click cmdCancel | gone frmWizard | window-click newReport | wait frmWizard | click cmdCancel | gone frmWizard | close HostWindow"
+    $<TARGET_FILE:foliant_qt_host> ${sample_db} --new)
+set_tests_properties(library_sample_qt_host_window PROPERTIES PASS_REGULAR_EXPRESSION
+    "host: New report… opens the wizard\nhook: wait frmWizard\nhook: modal-over HostWindow\nhook: blocked newReport\nhook: click cmdCancel\nhost: the wizard is closed[^\n]*\nhook: gone frmWizard\nhook: window-click newReport\nhost: New report… opens the wizard\nhook: wait frmWizard\nhook: click cmdCancel\nhost: the wizard is closed[^\n]*\nhook: gone frmWizard\nhook: close HostWindow\nhost: closed")
+
+# A display that is named but does not answer: a clear error instead of Qt ending the process.
+add_test(NAME library_sample_c_host_unreachable_display
+    COMMAND ${CMAKE_COMMAND} -E env --unset=FOLIANT_WIZARD_SCRIPT --unset=WAYLAND_DISPLAY
+        --unset=QT_QPA_PLATFORM DISPLAY=:9873 $<TARGET_FILE:foliant_c_host> ${sample_db})
+set_tests_properties(library_sample_c_host_unreachable_display PROPERTIES
+    PASS_REGULAR_EXPRESSION
+        "error 5: The wizard cannot be shown: the display :9873 cannot be reached\\..*host: done")
+
+# A copy of the component elsewhere looks for its plugin beside itself.
+add_test(NAME library_plugin_is_found_beside_the_component
+    COMMAND ${CMAKE_COMMAND} -DLIBRARY=${foliant_library} -DHOST=$<TARGET_FILE:foliant_c_host>
+        -DDATABASE=${sample_db} -DDIR=${CMAKE_CURRENT_BINARY_DIR}/copied-component
+        -P ${CMAKE_CURRENT_SOURCE_DIR}/CopiedLibrary.cmake)
+
+# Load and unload the component 100 times in one process, every tenth time running the real
+# dialog (cancelled).
+add_executable(library_load_unload load_unload.c)
+foliant_warnings(library_load_unload)
+set_target_properties(library_load_unload PROPERTIES C_STANDARD 11)
+target_include_directories(library_load_unload PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(library_load_unload PRIVATE ${CMAKE_DL_LIBS})
+add_dependencies(library_load_unload foliant_wizard foliant_test_hook)
+library_window_test(library_load_unload_100
+    "wait frmWizard | click cmdCancel | again"
+    $<TARGET_FILE:library_load_unload> ${foliant_library} ${sample_db} 100 10)
+
+# Threads and a second call, in a program with its own QApplication (offscreen).
+foliant_add_test(NAME library_hosting_tests WIDGETS
+    SOURCES HostingTest.cpp ${PROJECT_SOURCE_DIR}/examples/qt-host/Component.cpp
+    LIBS foliant_wizard Qt6::Test)
+target_include_directories(library_hosting_tests PRIVATE ${PROJECT_SOURCE_DIR}/examples/qt-host)
