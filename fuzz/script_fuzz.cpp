@@ -7,7 +7,7 @@
 
 #include "engine/DataSource.h"
 #include "engine/Report.h"
-#include "platform/automation/AutomationError.h"
+#include "platform/automation/values/AutomationError.h"
 #include "script/Script.h"
 
 #include <sqlite3.h>
