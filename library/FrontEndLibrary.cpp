@@ -77,8 +77,11 @@ Plugin& ThePlugin() {
 
 std::string FrontEndPluginPath() {
     const std::string self = shell::ModuleFileName(&kInThisModule);
-    return self.empty() ? std::string()
-                        : shell::JoinPath(shell::FolderOf(self), qt::kFrontEndPluginFile);
+    if (self.empty()) {
+        return {};
+    }
+    const std::string folder = shell::JoinPath(shell::FolderOf(self), qt::kFrontEndPluginFolder);
+    return shell::JoinPath(folder, qt::kFrontEndPluginFile);
 }
 
 qt::FrontEnd& LoadFrontEnd() {

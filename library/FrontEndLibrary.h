@@ -1,8 +1,9 @@
 #pragma once
 
 // The Qt front end plugin (libFoliantQt.so) as the component finds and loads it: from the
-// folder of the component library itself, so a build tree and an installation anywhere both
-// find the plugin that was built with the component, never one named by the environment.
+// private folder foliant/ beside the component library itself, so a build tree and an
+// installation anywhere both find the plugin that was built with the component, never one
+// named by the environment.
 
 #include "ui/qt/plugin/FrontEndPlugin.h"
 
@@ -10,7 +11,8 @@
 
 namespace foliant::component {
 
-// <folder of the component library>/libFoliantQt.so; "" when the library's file is unknown.
+// <folder of the component library>/foliant/libFoliantQt.so; "" when the library's file is
+// unknown.
 std::string FrontEndPluginPath();
 
 // The plugin's front end, loaded on the first call and kept until the component is unloaded.

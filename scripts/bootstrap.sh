@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth fp-utils-3.2.2 libchm-dev clang-format
     fonts-dejavu-core fonts-wqy-microhei
+    dpkg-dev fakeroot file lintian desktop-file-utils shared-mime-info man-db
 )
 
 missing=()

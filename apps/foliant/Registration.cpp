@@ -1,5 +1,6 @@
 #include "apps/foliant/Registration.h"
 
+#include "apps/foliant/InstalledFiles.h"
 #include "apps/foliant/ReportSettings.h"
 #include "engine/FileAccess.h"
 #include "platform/automation/foliant_automation.h"
@@ -70,20 +71,13 @@ std::string FindComponentLibrary(const std::string& given) {
         }
         return given;
     }
-    const std::string folder = shell::FolderOf(ProgramPath());
-    for (const std::string& candidate : {shell::JoinPath(folder, "libFoliant.so"),
-                                         shell::JoinPath(folder, "../lib/libFoliant.so")}) {
-        if (!folder.empty() && shell::FileExists(candidate)) {
+    for (const std::string& candidate : ComponentLibraryCandidates(ProgramPath())) {
+        if (shell::FileExists(candidate)) {
             return candidate;
         }
     }
-#ifdef FOLIANT_COMPONENT_LIBRARY
-    if (shell::FileExists(FOLIANT_COMPONENT_LIBRARY)) {
-        return FOLIANT_COMPONENT_LIBRARY;
-    }
-#endif
     throw RegistrationError("Cannot find the component library libFoliant.so beside " +
-                            ProgramPath() + "; name it with --library.");
+                            ProgramPath() + " or in its installation; name it with --library.");
 }
 
 void CallRegistrationExport(const std::string& library, bool registerIt) {

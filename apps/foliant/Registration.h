@@ -21,8 +21,8 @@ public:
 };
 
 // The component library to register: `given` when not empty, else libFoliant.so beside the
-// program or in the lib folder next to its bin folder, else the one this program was built
-// with. Throws RegistrationError when none exists.
+// program or in its installation's library folder (ComponentLibraryCandidates). Throws
+// RegistrationError when none exists.
 std::string FindComponentLibrary(const std::string& given);
 
 // Loads library and calls its export DllRegisterServer (register true) or DllUnregisterServer.

@@ -9,9 +9,12 @@
 //   foliant register [--library LIB]    registers the component, the .rpt file type and the
 //                                       folder of the help files
 //   foliant unregister [--library LIB]  removes these registrations
-// Exit status 0 on success; otherwise 1 with one line on stderr saying what went wrong.
+//   foliant --version                   the version
+// Exit status 0 on success; 1 with one line on stderr saying what went wrong; 2 when the
+// command line itself is wrong.
 #include "apps/foliant/Demo.h"
 #include "apps/foliant/Export.h"
+#include "apps/foliant/InstalledFiles.h"
 #include "apps/foliant/Preview.h"
 #include "apps/foliant/Registration.h"
 #include "apps/foliant/ReportSettings.h"
@@ -35,28 +38,24 @@ namespace {
 
 // The options of the commands main declares itself; the export and preview commands keep
 // theirs in their own units.
+// A database left empty is the installation's sample database (DatabaseOrSample).
 struct Commands {
-#ifdef FOLIANT_SAMPLE_DB
-    std::string sampleDatabase = FOLIANT_SAMPLE_DB;
-#else
-    std::string sampleDatabase;
-#endif
     CLI::App* inspect = nullptr;
     std::string inspectPath;
 
     CLI::App* demo = nullptr;
-    std::string demoDatabase = sampleDatabase;
+    std::string demoDatabase;
     std::string demoOut = "foliant-demo.rpt";
     int demoStyle = 0;
 
     CLI::App* create = nullptr;
-    std::string newDatabase = sampleDatabase;
+    std::string newDatabase;
     CLI::App* edit = nullptr;
     std::string editPath;
 
     CLI::App* script = nullptr;
     std::string scriptPath;
-    std::string scriptDatabase = sampleDatabase;
+    std::string scriptDatabase;
     std::string scriptReport;
 
     CLI::App* registerCommand = nullptr;
@@ -107,7 +106,8 @@ void DeclareRegistrationCommands(CLI::App& app, Commands& c) {
 
 int RunWizardInWindow(const Commands& c, int argc, char** argv) {
 #ifdef FOLIANT_WITH_GUI
-    const auto report = *c.create ? foliant::engine::Report::CreateOverDatabase(c.newDatabase)
+    const auto report = *c.create ? foliant::engine::Report::CreateOverDatabase(
+                                        foliant::app::DatabaseOrSample(c.newDatabase))
                                   : foliant::engine::LoadReportFromFile(c.editPath);
     if (!foliant::app::HaveDisplay()) {
         return FailWith("Cannot open the wizard window: there is no display (DISPLAY is not "
@@ -127,7 +127,8 @@ int RunWizardScript(const Commands& c) {
     try {
         const auto lines = foliant::script::LoadScript(c.scriptPath);
         const auto report = c.scriptReport.empty()
-                                ? foliant::engine::Report::CreateOverDatabase(c.scriptDatabase)
+                                ? foliant::engine::Report::CreateOverDatabase(
+                                      foliant::app::DatabaseOrSample(c.scriptDatabase))
                                 : foliant::engine::LoadReportFromFile(c.scriptReport);
         foliant::script::RunScript(lines, report, std::cout);
     } catch (const foliant::script::ScriptError& e) {
@@ -142,7 +143,8 @@ int RunWizardScript(const Commands& c) {
 }
 
 int Demo(const Commands& c) {
-    const auto report = foliant::app::BuildDemoReport(c.demoDatabase, c.demoStyle);
+    const auto report =
+        foliant::app::BuildDemoReport(foliant::app::DatabaseOrSample(c.demoDatabase), c.demoStyle);
     report->SaveToFile(c.demoOut, 0);
     // Print what was saved, read back from the file.
     const auto saved = foliant::engine::LoadReportFromFile(c.demoOut);
@@ -181,6 +183,9 @@ int RunCommand(const Commands& c, int argc, char** argv) {
 int main(int argc, char** argv) {
     CLI::App app{"Foliant: reports over SQLite databases", "foliant"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "foliant " FOLIANT_VERSION, "Print the version and exit");
+    app.footer("Exit status: 0 when the command succeeded; 1 when it failed, with one line on "
+               "standard error saying what went wrong; 2 when the command line is wrong.");
     Commands commands;
     DeclareReportCommands(app, commands);
     DeclareWizardCommands(app, commands);
@@ -190,9 +195,8 @@ int main(int argc, char** argv) {
 
     try {
         app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::CallForAllHelp& e) {
+    } catch (const CLI::Success& e) {
+        // --help and --version.
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         std::cerr << "foliant: " << e.what() << " (see foliant --help)\n";

@@ -10,7 +10,7 @@ execute_process(
         FOLIANT_LIBRARY=${DIR}/${name} ${HOST} ${DATABASE}
     OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
 set(expected "DisplayReportWizard failed: error 5: The wizard cannot be shown: its window front \
-end ${DIR}/libFoliantQt.so could not be loaded: ")
+end ${DIR}/foliant/libFoliantQt.so could not be loaded: ")
 string(FIND "${err}" "${expected}" at)
 if(at EQUAL -1 OR NOT rc EQUAL 2 OR NOT out MATCHES "host: done")
     message(FATAL_ERROR "exit ${rc}\nstdout: ${out}\nstderr: ${err}\nexpected: ${expected}")

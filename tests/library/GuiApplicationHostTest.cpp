@@ -14,7 +14,7 @@ TEST(GuiApplicationHost, RunningTheWizardIsRefusedWithTheReason) {
     char* argv[] = {name, nullptr};
     QGuiApplication application(argc, argv);
     qthost::Foliant foliant;
-    const qthost::Object report = foliant.NewReport(FOLIANT_BINARY_DIR "/samples/sample.db");
+    const qthost::Object report = foliant.NewReport(FOLIANT_SAMPLE_DB);
     try {
         foliant.RunWizard(report);
         FAIL() << "the wizard ran without a QApplication";

@@ -61,7 +61,7 @@ void WhileTheWizardIsOpen(const std::function<void()>& during) {
 class HostingTest : public ::testing::Test {
 protected:
     qthost::Foliant foliant;
-    qthost::Object report = foliant.NewReport(FOLIANT_BINARY_DIR "/samples/sample.db");
+    qthost::Object report = foliant.NewReport(FOLIANT_SAMPLE_DB);
 };
 
 TEST_F(HostingTest, ACallFromAThreadOtherThanTheApplicationsIsRefusedAndHarmsNothing) {

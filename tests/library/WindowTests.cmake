@@ -1,7 +1,7 @@
 # The component's real windows in host programs: the sample hosts and a loading test run under
 # a virtual X display, driven by the test hook (hook/TestHook.cpp) with the steps given.
 find_program(FOLIANT_XVFB_RUN xvfb-run REQUIRED)
-set(sample_db ${PROJECT_BINARY_DIR}/samples/sample.db)
+set(sample_db ${FOLIANT_DATA_DIR}/sample.db)
 set(plugin $<TARGET_FILE:foliant_qt_plugin>)
 
 # library_window_test(NAME STEPS COMMAND...): COMMAND under its own X display, the hook playing
@@ -74,9 +74,9 @@ library_window_test(library_load_unload_100
 # Threads and a second call, in a program with its own QApplication (offscreen).
 foliant_add_test(NAME library_hosting_tests WIDGETS
     SOURCES HostingTest.cpp ${PROJECT_SOURCE_DIR}/examples/qt-host/Component.cpp
-    LIBS foliant_wizard Qt6::Test)
+    LIBS foliant_wizard Foliant::sample_db Qt6::Test)
 target_include_directories(library_hosting_tests PRIVATE ${PROJECT_SOURCE_DIR}/examples/qt-host)
 foliant_add_test(NAME library_gui_host_tests
     SOURCES GuiApplicationHostTest.cpp ${PROJECT_SOURCE_DIR}/examples/qt-host/Component.cpp
-    LIBS foliant_wizard Qt6::Gui)
+    LIBS foliant_wizard Foliant::sample_db Qt6::Gui)
 target_include_directories(library_gui_host_tests PRIVATE ${PROJECT_SOURCE_DIR}/examples/qt-host)

@@ -20,8 +20,10 @@ namespace foliant::qt {
 
 // Changes whenever this contract changes; the plugin refuses any other version.
 inline constexpr int kFrontEndPluginVersion = 1;
-// The plugin's file, looked for in the folder of the component library.
+// The plugin's file, looked for in kFrontEndPluginFolder beside the component library.
 inline constexpr const char* kFrontEndPluginFile = "libFoliantQt.so";
+// The folder beside the component library that holds the plugin.
+inline constexpr const char* kFrontEndPluginFolder = "foliant";
 // The one symbol the plugin exports: a FrontEndEntry.
 inline constexpr const char* kFrontEndEntryName = "FoliantQtFrontEnd";
 
