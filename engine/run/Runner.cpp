@@ -266,6 +266,7 @@ RunResult RunReport(const Report& report, const RunOptions& options) {
         }
         request.order.push_back({*expression, g->order == GroupOrder::Descending});
     }
+    result.groupsOrderedByQuery = request.order.size() == groups.size();
     result.query = BuildQuery(*source, request);
     const auto& columns = result.query.columns;
     std::map<const FieldDefinition*, std::size_t> columnOf;
@@ -344,7 +345,16 @@ RunResult RunReport(const Report& report, const RunOptions& options) {
 
     // A report that reads no table has no records (rather than SQLite's one row of nothing).
     std::uint32_t record = 0;
+    constexpr std::uint64_t kProgressEvery = 4096;
+    std::uint64_t read = 0;
     for (; !result.query.tables.empty();) {
+        if (options.recordLimit != 0 && record >= options.recordLimit) {
+            result.truncated = sqlite3_step(stmt.stmt) == SQLITE_ROW;
+            break;
+        }
+        if (options.progress && ++read % kProgressEvery == 0 && !options.progress(read)) {
+            throw RunCancelled();
+        }
         const int rc = sqlite3_step(stmt.stmt);
         if (rc == SQLITE_DONE) {
             break;
