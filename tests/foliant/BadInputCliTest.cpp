@@ -190,6 +190,14 @@ TEST_F(BadInputCli, ExportsRefuseTargetsTheyCannotWriteAndNeverExitZeroOnFailure
          "cannot write folder: it is a folder, not a file"},
         {"a name ending in /", "export good.rpt --html folder/", 1,
          "cannot write folder/: the path names a folder, not a file"},
+        {"a folder for a PDF", "export good.rpt --pdf folder", 1,
+         "cannot write the PDF folder: it is a folder, not a file"},
+        {"a folder for the images of many pages wrote folder-1.. beside it",
+         "export good.rpt --png folder --dpi 10", 1,
+         "cannot write the images folder: it is a folder, not a file"},
+        {"a name ending in / for many images wrote -1.. into the folder",
+         "export good.rpt --png folder/ --dpi 10", 1,
+         "cannot write the images folder/: the path names a folder, not a file"},
         {"a folder that does not exist", "export good.rpt --text missing/out.txt", 1,
          "cannot write missing/out.txt: the folder missing does not exist"},
         {"a link to itself", "export good.rpt --text loop", 1,
@@ -206,6 +214,8 @@ TEST_F(BadInputCli, ExportsRefuseTargetsTheyCannotWriteAndNeverExitZeroOnFailure
     };
     RunRows(rows, [this](const std::string& a, const std::string& p) { return Foliant(a, p); });
     EXPECT_FALSE(fs::exists(dir / "-1.png"));
+    EXPECT_FALSE(fs::exists(dir / "folder-1"));
+    EXPECT_TRUE(fs::is_empty(dir / "folder"));
     EXPECT_FALSE(fs::exists(dir / "readonly" / "out.txt"));
 }
 
@@ -218,6 +228,12 @@ TEST_F(BadInputCli, ExportsWriteIntoDevicesAndPipesAndThroughLinks) {
     struct stat st {};
     ASSERT_EQ(::stat(device.c_str(), &st), 0);
     EXPECT_TRUE(S_ISCHR(st.st_mode)) << device << " was replaced";
+    // The images of many pages all go into the device, not into files named after it.
+    r = Foliant("export good.rpt --dpi 10 --png " + device);
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(::stat(device.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode)) << device << " was replaced";
+    EXPECT_FALSE(fs::exists(device + "-1"));
 
     // A pipe with a reader gets the whole text.
     r = RunCaptured("cd " + Quote(dir.string()) + " && { timeout 30 cat pipe >piped.txt & " +
