@@ -54,6 +54,14 @@ protected:
         fs::copy_file(dir / "walk.txt", dir / "locked" / "walk.txt");
         fs::permissions(dir / "locked", fs::perms::none);
         fs::create_directory(dir / "readonly");
+        fs::create_directory(dir / "shared");
+        fs::permissions(dir / "shared", fs::perms::all);
+        std::ofstream(dir / "shared" / "target.txt") << "old";
+        fs::permissions(dir / "shared" / "target.txt",
+                        fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                            fs::perms::group_write | fs::perms::others_read |
+                            fs::perms::others_write);
+        fs::create_symlink("../shared/target.txt", dir / "readonly" / "link.txt");
         fs::permissions(dir / "readonly", fs::perms::owner_read | fs::perms::owner_exec |
                                               fs::perms::others_read | fs::perms::others_exec);
         std::ofstream(dir / "real.txt") << "old";
@@ -251,6 +259,13 @@ TEST_F(BadInputCli, ExportsWriteIntoDevicesAndPipesAndThroughLinks) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
     EXPECT_NE(Slurp(dir / "real.txt").find("<html"), std::string::npos);
+    // The file a link names is replaced in its own folder: the link's folder need not be
+    // writable, nor the link relative to the folder the command runs in.
+    r = Foliant("export good.rpt --text readonly/link.txt", Unprivileged());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::is_symlink(dir / "readonly" / "link.txt"));
+    EXPECT_TRUE(Slurp(dir / "shared" / "target.txt") == Slurp(dir / "text.txt"))
+        << "the file the link names was not replaced";
     // A link to a file not made yet makes that file.
     r = Foliant("export good.rpt --text dangling.txt");
     EXPECT_EQ(r.status, 0) << r.err;
