@@ -136,7 +136,9 @@ TEST_F(RegisterCli, RegisterRecordsTheHelpFolderAndUnregisterTakesOnlyItsOwnBack
         std::ofstream(help / name) << "ITSF";
     }
     PrefixScope installation(registry.Folder() / "install");
-    const auto r = Foliant("register");
+    // This installation has help but no component library: the built one is named.
+    const std::string library = " --library " + Quote(FOLIANT_LIBRARY);
+    const auto r = Foliant("register" + library);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("Registered the help files in " + help.string() + " (2 languages)"),
               std::string::npos)
@@ -156,7 +158,7 @@ TEST_F(RegisterCli, RegisterRecordsTheHelpFolderAndUnregisterTakesOnlyItsOwnBack
                                  static_cast<wr::DWORD>(other.size() + 1)),
               wr::ERROR_SUCCESS);
     wr::RegCloseKey(key);
-    const auto u = Foliant("unregister");
+    const auto u = Foliant("unregister" + library);
     ASSERT_EQ(u.status, 0) << u.err;
     EXPECT_EQ(RegisteredHelpFolder(kHelpFolderKey, "Wizards_en.chm"), "");
     EXPECT_EQ(RegisteredHelpFolder(kHelpFolderKey, "Wizards_de.chm"), other);
