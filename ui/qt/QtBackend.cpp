@@ -1,6 +1,7 @@
 #include "ui/qt/QtBackend.h"
 
 #include "ui/qt/FormWindow.h"
+#include "ui/qt/ReportViewerControl.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -81,6 +82,7 @@ QtBackend::QtBackend(QWidget* owner) : owner_(owner) {
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
         throw std::logic_error("The Qt backend needs a QApplication made before it.");
     }
+    RegisterReportViewerControl();
 }
 
 QtBackend::~QtBackend() {
