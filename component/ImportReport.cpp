@@ -135,20 +135,31 @@ std::string ParameterOf(const engine::FieldDefinition& summary) {
     }
 }
 
-// Sets the last entry of SummaryGrandTotal when the report footer shows the same summary
-// (same summarized field, same operation).
-void MarkGrandTotals(const std::string& fieldName, int operation) {
-    engine::Report& report = RequireReport();
-    const auto footer = report.GetAreaList()->ItemAt("RF");
-    for (const auto& object : AreaObjects(*footer)) {
-        if (!IsFieldObjectOfKind(*object, FieldKind::Summary)) {
-            continue;
+// The report footer's summaries that no group summary has been matched with yet.
+using GrandTotals = std::vector<ObjectPtr>;
+
+GrandTotals ReportFooterSummaries() {
+    GrandTotals out;
+    for (const auto& object : AreaObjects(*RequireReport().GetAreaList()->ItemAt("RF"))) {
+        if (IsFieldObjectOfKind(*object, FieldKind::Summary)) {
+            out.push_back(object);
         }
-        const auto summary = object->field();
+    }
+    return out;
+}
+
+// Sets the last entry of SummaryGrandTotal when the report footer shows the same summary
+// (same summarized field, same operation). Each footer summary stands for one group summary
+// only: the first one that matches takes it, so a grand total that one group asked for does
+// not become a second one for another group summarizing the same field the same way.
+void MarkGrandTotals(const std::string& fieldName, int operation, GrandTotals& unmatched) {
+    for (auto it = unmatched.begin(); it != unmatched.end(); ++it) {
+        const auto summary = (*it)->field();
         if (Unbraced(summary->GetSummarizedField()->Name()) == fieldName &&
             static_cast<int>(summary->GetSummaryOperation()) == operation) {
             WizardState& s = State();
             s.SummaryGrandTotal(s.SummaryGrandTotal.UBound()) = true;
+            unmatched.erase(it);
             return;
         }
     }
@@ -156,7 +167,7 @@ void MarkGrandTotals(const std::string& fieldName, int operation) {
 
 // Reads the summaries shown in the area into the summary arrays; returns how many. Without
 // append the arrays start over at the area's first summary.
-int ImportSummaries(Area& area, bool append) {
+int ImportSummaries(Area& area, bool append, GrandTotals& unmatched) {
     WizardState& s = State();
     int count = 0;
     for (const auto& object : AreaObjects(area)) {
@@ -178,16 +189,25 @@ int ImportSummaries(Area& area, bool append) {
         s.SummaryParameter(size) = "";
         s.SummaryParameter(size) = ParameterOf(*summary);
         s.SummaryGrandTotal(size) = false;
-        MarkGrandTotals(field, operation);
+        MarkGrandTotals(field, operation, unmatched);
     }
     return count;
 }
 
-// Group g's sorting from its header: Top N and Bottom N with their count and sort field; Sort
-// All, ascending unless the groups are sorted by a summary in descending order.
+// The summarized field of the summary that sorts the header's groups; "" when none does.
+std::string SortFieldOf(const Area& header) {
+    const auto summary = header.GetGroupSortSummary();
+    return summary ? Unbraced(summary->GetSummarizedField()->Name()) : std::string();
+}
+
+// Group g's sorting from its header: Top N and Bottom N with their count, their sort field and
+// the others label ("" when the groups beyond N are dropped); Sort All with the field it sorts
+// by, ascending unless the groups are sorted by a summary in descending order. Finish sorts the
+// groups again by what comes in here, so nothing of the sorting may be left behind.
 void ImportGroupSort(const Area& header, int g) {
     WizardState& s = State();
     const auto mode = static_cast<GroupSortMode>(header.GetGroupSortMode());
+    s.GroupOthersLabel(g) = resources::LoadResString(kOthersText);
     switch (mode) {
     case GroupSortMode::Unsorted:
     case GroupSortMode::SortAll: {
@@ -196,19 +216,27 @@ void ImportGroupSort(const Area& header, int g) {
             header.GetGroupOrder() == static_cast<int>(engine::SortDirection::Descending);
         s.GroupSortKind(g) = kSortAll;
         s.GroupSortValue(g) = descending ? kDescending : kAscending;
-        s.GroupSortField(g) = "";
+        s.GroupSortField(g) = mode == GroupSortMode::SortAll ? SortFieldOf(header) : "";
         break;
     }
     case GroupSortMode::TopN:
-    case GroupSortMode::BottomN: {
-        const auto summary = header.GetGroupSortSummary();
+    case GroupSortMode::BottomN:
         s.GroupSortKind(g) = mode == GroupSortMode::TopN ? kSortTopN : kSortBottomN;
         s.GroupSortValue(g) = ToInt16(header.GetGroupTopCount(), "group top count");
-        s.GroupSortField(g) =
-            summary ? Unbraced(summary->GetSummarizedField()->Name()) : std::string();
+        s.GroupSortField(g) = SortFieldOf(header);
+        if (header.GetDropOthers()) {
+            s.GroupOthersLabel(g) = "";
+        }
         break;
     }
-    }
+}
+
+// The group's own record order (0 ascending, 1 descending, 2 original). GetGroupOrder answers
+// the direction of the summary sort for a group whose groups are all sorted by a summary; the
+// order the records are grouped in is the group's own all the same.
+int RecordOrderOf(const Area& header) {
+    const auto group = header.GroupData();
+    return group ? static_cast<int>(group->order) : header.GetGroupOrder();
 }
 
 void ImportGroups() {
@@ -217,6 +245,7 @@ void ImportGroups() {
     WizardState& s = State();
     forms::Node* parent = &form.GroupTreeView.Nodes().Item(1);
     int running = 0;
+    GrandTotals unmatched = ReportFooterSummaries();
     const auto areas = report.GetAreaList();
     for (const auto& header : areas->All()) {
         if (header->AreaKind() != engine::AreaKind::GroupHeader) {
@@ -225,7 +254,7 @@ void ImportGroups() {
         forms::Node& node = form.GroupTreeView.Nodes().Add(
             parent, forms::Relationship::Child, {},
             Unbraced(header->GetGroupConditionField()->Name()), "GroupItem");
-        node.SetTag(std::to_string(header->GetGroupOrder()));
+        node.SetTag(std::to_string(RecordOrderOf(*header)));
         parent->SetExpanded(true);
         parent = &node;
 
@@ -239,14 +268,13 @@ void ImportGroups() {
         const auto footer = areas->ItemAt("GF" + std::to_string(header->AreaGroupNumber()));
         // The footer's summaries follow the header's, so the running count includes the
         // header's before the footer is read.
-        const int inHeader = ImportSummaries(*header, running != 0);
+        const int inHeader = ImportSummaries(*header, running != 0, unmatched);
         running += inHeader;
-        const int inFooter = ImportSummaries(*footer, running != 0);
+        const int inFooter = ImportSummaries(*footer, running != 0, unmatched);
         running += inFooter;
         s.GroupSummaryCount(g) = ToInt16(inHeader + inFooter, "number of group summaries");
 
         ImportGroupSort(*header, g);
-        s.GroupOthersLabel(g) = resources::LoadResString(kOthersText);
     }
     if (form.GroupTreeView.Nodes().Count() > 1 && report.GetSelectionFormulaText().empty()) {
         s.ReportHasContent = true;

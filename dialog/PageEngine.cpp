@@ -63,7 +63,7 @@ std::int16_t PreviousPageNumber(std::int16_t page) {
     return page == 1 ? page : static_cast<std::int16_t>(page - 1);
 }
 
-void FillDatabaseTree(bool includeType14) {
+void FillDatabaseTree(bool includeLongText) {
     dialog::frmWizard& f = WizardForm();
     auto& nodes = f.DatabaseTreeView.Nodes();
     if (nodes.Count() > 0) {
@@ -83,7 +83,7 @@ void FillDatabaseTree(bool includeType14) {
         tableNode.SetExpanded(true);
         for (const auto& field : table->GetFieldList()->All()) {
             const engine::ValueType type = field->ValueType();
-            if (!IsHiddenType(type) && (type != engine::ValueType::LongText || includeType14)) {
+            if (!IsHiddenType(type) && (type != engine::ValueType::LongText || includeLongText)) {
                 forms::Node& fieldNode = nodes.Add(&tableNode, forms::Relationship::Child, {},
                                                    field->ShortName(), "FieldItem");
                 fieldNode.SetTag(field->BracedName());

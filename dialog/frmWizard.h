@@ -280,8 +280,8 @@ dialog::frmWizard* CurrentWizardForm();
 // Sets the dialog's texts, list contents and pictures from the resources.
 void ApplyResourceTexts();
 // Rebuilds the database tree and the second-field list from the report's data source; fields
-// of value type 14 (long text) only when includeType14.
-void FillDatabaseTree(bool includeType14);
+// of long text only when includeLongText.
+void FillDatabaseTree(bool includeLongText);
 // The way ChangePage moves.
 enum class PageDirection : std::int16_t { Next = 1, Back = 2 };
 // Moves CurrentPage forward or back with the skip rules, shows the page and prepares it. Any

@@ -165,11 +165,11 @@ void LabelGrandTotals(const std::shared_ptr<Area>& rf) {
     for (const auto& section : rf->Sections()) {
         for (const auto& o : section->Objects()) {
             totals = totals || IsSummaryObject(*o);
-            labelled = labelled || (o->Kind() == ObjectKind::Text && o->text() == "Grand Total:");
+            labelled = labelled || (o->Kind() == ObjectKind::Text && o->text() == kGrandTotalLabel);
         }
     }
     if (totals && !labelled) {
-        rf->Sections().front()->PlaceTextObject("Grand Total:", 0, 0);
+        rf->Sections().front()->PlaceTextObject(kGrandTotalLabel, 0, 0);
     }
 }
 

@@ -16,6 +16,9 @@ namespace foliant::engine {
 
 inline constexpr int kStyleCount = 10;
 
+// The text object that labels the grand totals in the report footer.
+inline constexpr const char* kGrandTotalLabel = "Grand Total:";
+
 // Where a style shows a group's name and its summaries. Plain: the name before the records,
 // the summaries after them.
 enum class GroupBreak { Plain, Leading, Trailing };

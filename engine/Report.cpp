@@ -287,6 +287,31 @@ void Report::ValidateSelectionFormula(const std::string& text) const {
     formula::CompileSelectionFormula(text, ReportFieldCatalog(*this));
 }
 
+void Report::SwapContents(Report& other) {
+    if (dataSource_ != other.dataSource_) {
+        throw EngineError("Cannot exchange the content of two reports over different data "
+                          "sources (" +
+                          dataSource_->Path() + " and " + other.dataSource_->Path() + ").");
+    }
+    std::swap(areas_, other.areas_);
+    std::swap(groups_, other.groups_);
+    std::swap(formulas_, other.formulas_);
+    std::swap(parameters_, other.parameters_);
+    std::swap(runningTotals_, other.runningTotals_);
+    std::swap(sqlExpressions_, other.sqlExpressions_);
+    std::swap(summaries_, other.summaries_);
+    std::swap(sorts_, other.sorts_);
+    std::swap(specials_, other.specials_);
+    std::swap(selectionFormula_, other.selectionFormula_);
+    std::swap(title_, other.title_);
+    std::swap(style_, other.style_);
+    for (Report* report : {this, &other}) {
+        for (const auto& area : report->areas_) {
+            area->report_ = report->weak_from_this();
+        }
+    }
+}
+
 void Report::SetTitleText(const std::string& title) {
     title_ = title;
 }

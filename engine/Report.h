@@ -124,6 +124,13 @@ public:
     const std::string& FilePath() const { return filePath_; }
     void SetFilePath(const std::string& path) { filePath_ = path; }
 
+    // Exchanges everything two reports over the same data source hold: areas with their
+    // sections and objects, groups, field definitions, summaries and their sorts, the
+    // selection formula, title and style. Each report keeps its identity, its data source and
+    // its file path. Throws, changing nothing, when the data sources differ; otherwise cannot
+    // fail, so a report built on a copy (CopyReport) takes the original's place in one step.
+    void SwapContents(Report& other);
+
     // Every object of every section, area by area in print order.
     std::vector<std::shared_ptr<ReportObject>> AllObjects() const;
 

@@ -108,6 +108,19 @@ std::shared_ptr<Report> LoadReportFromText(const std::string& text, const std::s
     }
 }
 
+std::shared_ptr<Report> CopyReport(const Report& report) {
+    try {
+        const ReportJson doc = ReportJson::parse(SerializeReport(report, report.FilePath()));
+        auto copy = ReadReportDocument(doc, report.FilePath(), report.GetDataSource());
+        copy->SetFilePath(report.FilePath());
+        return copy;
+    } catch (const ReportFileDamaged& d) {
+        throw EngineError("Cannot copy the report: " + d.problem + ".");
+    } catch (const ReportJson::exception& e) {
+        throw EngineError(std::string("Cannot copy the report: ") + e.what() + ".");
+    }
+}
+
 std::shared_ptr<Report> LoadReportFromFile(const std::string& path) {
     if (path.empty()) {
         throw EngineError("Cannot read the report: no file name was given.");

@@ -31,6 +31,11 @@ FOLIANT_ENGINE_API std::shared_ptr<Report> LoadReportFromFile(const std::string&
 FOLIANT_ENGINE_API std::shared_ptr<Report> LoadReportFromText(const std::string& text,
                                                               const std::string& path);
 
+// An independent copy of the report over the same data source, made through the report
+// file's document: whatever a report file keeps, the copy has, and changing one never changes
+// the other. Throws EngineError when the report cannot be copied.
+FOLIANT_ENGINE_API std::shared_ptr<Report> CopyReport(const Report& report);
+
 // The report's structure as indented JSON: data source, field definitions, areas with their
 // sections and objects, groups, summaries, summary sorts, formula, title, style.
 FOLIANT_ENGINE_API std::string DescribeReport(const Report& report);

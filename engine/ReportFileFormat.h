@@ -28,7 +28,9 @@ struct ReportFileDamaged {
 std::filesystem::path AbsoluteNormal(const std::string& path);
 
 // The report a parsed report file describes. path names the file and anchors a relative data
-// source path. Throws ReportFileDamaged, or EngineError from the model.
-std::shared_ptr<Report> ReadReportDocument(const ReportJson& doc, const std::string& path);
+// source path. With a data source given, the report is made over it instead of the one the
+// document describes. Throws ReportFileDamaged, or EngineError from the model.
+std::shared_ptr<Report> ReadReportDocument(const ReportJson& doc, const std::string& path,
+                                           std::shared_ptr<DataSource> dataSource = nullptr);
 
 } // namespace foliant::engine

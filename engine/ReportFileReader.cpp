@@ -483,9 +483,11 @@ void ReportReader::CheckEverySummaryShown() const {
 
 } // namespace
 
-std::shared_ptr<Report> ReadReportDocument(const Json& doc, const std::string& path) {
+std::shared_ptr<Report> ReadReportDocument(const Json& doc, const std::string& path,
+                                           std::shared_ptr<DataSource> dataSource) {
     CheckFormat(doc);
-    const auto report = Report::Create(ReadDataSource(doc, path));
+    const auto report =
+        Report::Create(dataSource ? std::move(dataSource) : ReadDataSource(doc, path));
     ReportReader reader(doc, report);
     reader.ReadTitleAndStyle();
     reader.ReadFieldDefinitions();

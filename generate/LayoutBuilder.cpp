@@ -1,6 +1,9 @@
 #include "generate/LayoutBuilder.h"
 
+#include "engine/LayoutStyle.h"
+#include "engine/ReportFile.h"
 #include "engine/core/EngineError.h"
+#include "resources/Resources.h"
 #include "wizard/FieldLookup.h"
 
 #include <algorithm>
@@ -9,7 +12,9 @@ namespace foliant::generate {
 
 namespace {
 
+using engine::FieldKind;
 using engine::HorizontalAlignment;
+using engine::ReportObject;
 using engine::SummaryOperation;
 using engine::ValueType;
 
@@ -77,13 +82,105 @@ std::shared_ptr<engine::FieldDefinition> GroupSummaryOf(engine::Report& report, 
     return nullptr;
 }
 
+// The string id of the grand-total label as the wizard's texts name it.
+constexpr int kGrandTotalText = 251;
+
+bool IsFieldOfKind(const ReportObject& object, FieldKind kind) {
+    return object.Kind() == engine::ObjectKind::Field && object.field() &&
+           object.field()->Kind() == kind;
+}
+
+bool IsSpecialField(const ReportObject& object, const char* name) {
+    return IsFieldOfKind(object, FieldKind::Special) && object.field()->Name() == name;
+}
+
+// The objects of every section of the named area, section after section.
+std::vector<std::shared_ptr<ReportObject>> ObjectsOfArea(const engine::Report& report,
+                                                         const std::string& name) {
+    std::vector<std::shared_ptr<ReportObject>> out;
+    if (const auto area = report.FindArea(name)) {
+        for (const auto& section : area->Sections()) {
+            out.insert(out.end(), section->Objects().begin(), section->Objects().end());
+        }
+    }
+    return out;
+}
+
+// Deletes, in every section of the named area, each object the predicate picks.
+template <typename Pick> void DiscardWhere(engine::Report& report, const char* name, Pick pick) {
+    const auto area = report.FindArea(name);
+    if (!area) {
+        return;
+    }
+    for (const auto& section : area->Sections()) {
+        for (int i = 1; i <= static_cast<int>(section->Objects().size());) {
+            if (pick(*section->Objects()[static_cast<std::size_t>(i - 1)])) {
+                section->DiscardObject(i);
+            } else {
+                ++i;
+            }
+        }
+    }
+}
+
+// The build itself, on the report it is given; stops at the first engine error.
+void BuildInPlace(engine::Report& report, const ReportChoices& choices) {
+    if (HoldsWizardOutput(report)) {
+        ClearWizardOutput(report);
+    }
+    if (!choices.selectionFormula.empty()) {
+        report.SetSelectionFormulaText(choices.selectionFormula);
+    }
+    PlaceColumns(report, choices.columns, PlaceTitleAndDate(report, choices.title));
+    AddGroupsAndSummaries(report, choices.groups);
+    ApplyGroupSorting(report, choices.groups);
+    report.ApplyLayoutStyle(choices.style);
+}
+
 } // namespace
+
+bool HoldsWizardOutput(const engine::Report& report) {
+    if (report.GroupCount() > 0) {
+        return true;
+    }
+    const auto any = [&](const char* area, auto pick) {
+        const auto objects = ObjectsOfArea(report, area);
+        return std::any_of(objects.begin(), objects.end(),
+                           [&](const auto& object) { return pick(*object); });
+    };
+    return any("D", [](const ReportObject& o) { return o.Kind() == engine::ObjectKind::Field; }) ||
+           any("PH",
+               [](const ReportObject& o) {
+                   return IsSpecialField(o, "PrintDate") || IsSpecialField(o, "ReportTitle");
+               }) ||
+           any("RF", [](const ReportObject& o) { return IsFieldOfKind(o, FieldKind::Summary); });
+}
+
+void ClearWizardOutput(engine::Report& report) {
+    DiscardWhere(report, "PH", [](const ReportObject& o) {
+        return o.Kind() == engine::ObjectKind::Text || IsSpecialField(o, "PrintDate") ||
+               IsSpecialField(o, "ReportTitle");
+    });
+    DiscardWhere(report, "D",
+                 [](const ReportObject& o) { return o.Kind() == engine::ObjectKind::Field; });
+    while (report.GroupCount() > 0) {
+        report.DropGroup(1);
+    }
+    // The engine labels grand totals in its own words; a label typed in the wizard's language
+    // goes too.
+    const std::string translated = resources::LoadResString(kGrandTotalText);
+    DiscardWhere(report, "RF", [&](const ReportObject& o) {
+        return IsFieldOfKind(o, FieldKind::Summary) ||
+               (o.Kind() == engine::ObjectKind::Text &&
+                (o.text() == engine::kGrandTotalLabel || o.text() == translated));
+    });
+}
 
 int PlaceTitleAndDate(engine::Report& report, const std::string& title) {
     const auto header = report.GetSectionList()->ItemAt("PH");
     int titleOffset = 0;
+    report.SetTitleText(title);
     if (!title.empty()) {
-        report.SetTitleText(title);
         titleOffset = header->PlaceFieldObject("ReportTitle", 0, 0)->ObjectHeight() + kColumnGap;
     }
     const auto date = header->PlaceFieldObject("PrintDate", 0, titleOffset);
@@ -186,13 +283,9 @@ void ApplyGroupSorting(engine::Report& report, const std::vector<GroupChoice>& g
 }
 
 void BuildReportLayout(engine::Report& report, const ReportChoices& choices) {
-    if (!choices.selectionFormula.empty()) {
-        report.SetSelectionFormulaText(choices.selectionFormula);
-    }
-    PlaceColumns(report, choices.columns, PlaceTitleAndDate(report, choices.title));
-    AddGroupsAndSummaries(report, choices.groups);
-    ApplyGroupSorting(report, choices.groups);
-    report.ApplyLayoutStyle(choices.style);
+    const auto copy = engine::CopyReport(report);
+    BuildInPlace(*copy, choices);
+    report.SwapContents(*copy);
 }
 
 } // namespace foliant::generate

@@ -2,8 +2,14 @@
 
 // The layout builder: writes the wizard's choices into a report through the engine's
 // operations only. It sets no font, colour or line itself; the style the engine applies does.
-// Every engine error goes on unchanged and the build stops where it was: the report keeps
-// what was already written.
+//
+// BuildReportLayout is all or nothing: it builds on a copy of the report and puts the copy's
+// content in place only when every step succeeded. When an engine operation fails, its error
+// goes on unchanged and the report is exactly as it was before the call. This is the one call
+// Finish makes.
+//
+// The steps below it work on the report they are given in place, and stop where an engine
+// error arises; they are exposed for the layout tests.
 
 #include "engine/Report.h"
 #include "generate/ReportChoices.h"
@@ -15,14 +21,29 @@ namespace foliant::generate {
 // Twips between columns, below the title and the print date, and between summaries.
 inline constexpr int kColumnGap = 240;
 
-// The whole build, in order: the selection formula (when not empty), the title and print date,
-// the columns, the groups with their summaries and grand totals, the group sorting, then the
-// style.
+// The whole build, in order: what an earlier build placed is cleared (ClearWizardOutput, when
+// HoldsWizardOutput), the selection formula (when not empty), the title and print date, the
+// columns, the groups with their summaries and grand totals, the group sorting, then the
+// style. All or nothing (see above); throws the engine's error.
 void BuildReportLayout(engine::Report& report, const ReportChoices& choices);
 
-// The title (when not empty: set on the report and shown by a "ReportTitle" field at the top
-// left of the page header) and the print date below it. Returns the top of the headings: the
-// print date's bottom plus kColumnGap.
+// Whether the report shows what a build places, so that building again must clear it first:
+// a field in the details, a group, the print date or title field in the page header, or a
+// summary in the report footer. A report that holds only objects a build never places (a
+// text in the page header, say) is built upon as it is.
+bool HoldsWizardOutput(const engine::Report& report);
+
+// Removes what a build placed, so that building again gives the same report and not a second
+// copy of everything: from the page header every text object, the print date and the title
+// field; from the details every field object; every group with its sections, summaries and
+// sorts; from the report footer every summary and every grand-total label. Other objects
+// (in the report header, the page footer, a page number in the page header) stay.
+void ClearWizardOutput(engine::Report& report);
+
+// The title, set on the report (the empty title too, so a title removed in the wizard does not
+// come back when the report is opened in it again), shown when not empty by a "ReportTitle"
+// field at the top left of the page header; and the print date below it. Returns the top of
+// the headings: the print date's bottom plus kColumnGap.
 int PlaceTitleAndDate(engine::Report& report, const std::string& title);
 
 // One column per choice, left to right from left 0 with kColumnGap between them: the field in

@@ -8,7 +8,7 @@ packages=(
     libsqlite3-dev sqlite3 nlohmann-json3-dev libcli11-dev
     qt6-base-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth fp-utils-3.2.2 libchm-dev clang-format
+    xvfb xauth fp-utils-3.2.2 libchm-dev clang-format universal-ctags
     fonts-dejavu-core fonts-wqy-microhei
 )
 

@@ -64,10 +64,9 @@ std::string JoinNames(const std::vector<std::string>& names) {
     return out;
 }
 
-} // namespace
-
-QueryPlan BuildQuery(const DataSource& source, const QueryRequest& request) {
-    QueryPlan plan;
+// The query's columns, each field once; returns the tables they read.
+std::set<std::string> AddColumns(const DataSource& source, const QueryRequest& request,
+                                 QueryPlan& plan) {
     std::set<std::string> seen;
     std::set<std::string> used;
     for (const auto& f : request.fields) {
@@ -90,84 +89,133 @@ QueryPlan BuildQuery(const DataSource& source, const QueryRequest& request) {
         }
         plan.columns.push_back(f);
     }
+    return used;
+}
 
-    // The first used table in the data source's order starts the query.
+// How a table is reached from the base table: the table before it and the link between.
+struct Step {
+    std::string parent;
+    const TableLink* link = nullptr;
+};
+
+// Breadth-first over the links from the base table: the shortest chain to each table.
+std::map<std::string, Step> ReachFrom(const DataSource& source, const std::string& base) {
+    std::map<std::string, Step> reached{{base, {}}};
+    std::deque<std::string> queue{base};
+    while (!queue.empty()) {
+        const std::string t = queue.front();
+        queue.pop_front();
+        for (const auto& link : source.Links()) {
+            std::string other;
+            if (link->FromTable() == t) {
+                other = link->ToTable();
+            } else if (link->ToTable() == t) {
+                other = link->FromTable();
+            } else {
+                continue;
+            }
+            if (reached.emplace(other, Step{t, link.get()}).second) {
+                queue.push_back(other);
+            }
+        }
+    }
+    return reached;
+}
+
+// The tables on the chains from the base to each used table, each after the one it is reached
+// from. Throws EngineError naming the used tables no chain reaches.
+std::vector<std::string> JoinChain(const std::vector<std::string>& usedInOrder,
+                                   std::map<std::string, Step>& reached) {
+    const std::string& base = usedInOrder.front();
+    std::vector<std::string> unlinked;
+    for (const auto& t : usedInOrder) {
+        if (!reached.count(t)) {
+            unlinked.push_back(t);
+        }
+    }
+    if (!unlinked.empty()) {
+        throw EngineError("The report uses fields of the tables " + base + " and " +
+                          JoinNames(unlinked) + ", but no chain of links joins " +
+                          (unlinked.size() == 1 ? unlinked.front() : "them") + " to " + base +
+                          ": the report cannot be run over tables that are not linked.");
+    }
+    std::vector<std::string> chain{base};
+    std::set<std::string> inChain{base};
+    for (const auto& t : usedInOrder) {
+        std::vector<std::string> path;
+        for (std::string cur = t; !inChain.count(cur); cur = reached[cur].parent) {
+            path.push_back(cur);
+        }
+        for (auto it = path.rbegin(); it != path.rend(); ++it) {
+            inChain.insert(*it);
+            chain.push_back(*it);
+        }
+    }
+    return chain;
+}
+
+// The FROM clause over the used tables, joined along their links; the first used table in the
+// data source's order starts it. Sets the plan's tables.
+std::string FromClause(const DataSource& source, const std::set<std::string>& used,
+                       QueryPlan& plan) {
     std::vector<std::string> usedInOrder;
     for (const auto& t : source.Tables()) {
         if (used.count(t->TableName())) {
             usedInOrder.push_back(t->TableName());
         }
     }
-
-    std::string from;
-    if (!usedInOrder.empty()) {
-        const std::string base = usedInOrder.front();
-        // Breadth-first over the links from the base table: the shortest chain to each table.
-        struct Step {
-            std::string parent;
-            const TableLink* link = nullptr;
-        };
-        std::map<std::string, Step> reached{{base, {}}};
-        std::deque<std::string> queue{base};
-        while (!queue.empty()) {
-            const std::string t = queue.front();
-            queue.pop_front();
-            for (const auto& link : source.Links()) {
-                std::string other;
-                if (link->FromTable() == t) {
-                    other = link->ToTable();
-                } else if (link->ToTable() == t) {
-                    other = link->FromTable();
-                } else {
-                    continue;
-                }
-                if (reached.emplace(other, Step{t, link.get()}).second) {
-                    queue.push_back(other);
-                }
-            }
-        }
-        std::vector<std::string> unlinked;
-        for (const auto& t : usedInOrder) {
-            if (!reached.count(t)) {
-                unlinked.push_back(t);
-            }
-        }
-        if (!unlinked.empty()) {
-            throw EngineError("The report uses fields of the tables " + base + " and " +
-                              JoinNames(unlinked) + ", but no chain of links joins " +
-                              (unlinked.size() == 1 ? unlinked.front() : "them") + " to " + base +
-                              ": the report cannot be run over tables that are not linked.");
-        }
-        // The tables on the chains, each joined after the one it is reached from.
-        std::vector<std::string> chain{base};
-        std::set<std::string> inChain{base};
-        for (const auto& t : usedInOrder) {
-            std::vector<std::string> path;
-            for (std::string cur = t; !inChain.count(cur); cur = reached[cur].parent) {
-                path.push_back(cur);
-            }
-            for (auto it = path.rbegin(); it != path.rend(); ++it) {
-                inChain.insert(*it);
-                chain.push_back(*it);
-            }
-        }
-        from = " FROM " + QuoteIdentifier(base);
-        for (std::size_t i = 1; i < chain.size(); ++i) {
-            const Step& step = reached[chain[i]];
-            const TableLink& link = *step.link;
-            from += " JOIN " + QuoteIdentifier(chain[i]) + " ON ";
-            for (std::size_t k = 0; k < link.FromFields().size(); ++k) {
-                if (k > 0) {
-                    from += " AND ";
-                }
-                from += QuoteIdentifier(link.FromTable()) + "." +
-                        QuoteIdentifier(link.FromFields()[k]) + " = " +
-                        QuoteIdentifier(link.ToTable()) + "." + QuoteIdentifier(link.ToFields()[k]);
-            }
-        }
-        plan.tables = chain;
+    if (usedInOrder.empty()) {
+        return {};
     }
+    auto reached = ReachFrom(source, usedInOrder.front());
+    const auto chain = JoinChain(usedInOrder, reached);
+    std::string from = " FROM " + QuoteIdentifier(chain.front());
+    for (std::size_t i = 1; i < chain.size(); ++i) {
+        const TableLink& link = *reached[chain[i]].link;
+        from += " JOIN " + QuoteIdentifier(chain[i]) + " ON ";
+        for (std::size_t k = 0; k < link.FromFields().size(); ++k) {
+            if (k > 0) {
+                from += " AND ";
+            }
+            from += QuoteIdentifier(link.FromTable()) + "." +
+                    QuoteIdentifier(link.FromFields()[k]) + " = " +
+                    QuoteIdentifier(link.ToTable()) + "." + QuoteIdentifier(link.ToFields()[k]);
+        }
+    }
+    plan.tables = chain;
+    return from;
+}
 
+// The ORDER BY clause: the requested terms, then the tables' rowids when asked for.
+std::string OrderClause(const DataSource& source, const QueryRequest& request,
+                        const std::vector<std::string>& tables) {
+    std::vector<std::string> order;
+    for (const auto& term : request.order) {
+        order.push_back(term.expression + (term.descending ? " DESC" : ""));
+    }
+    if (request.orderByRowid) {
+        // The last table joined is usually the one whose rows are the records (order lines
+        // under orders under customers): its storage order decides first.
+        for (auto it = tables.rbegin(); it != tables.rend(); ++it) {
+            const auto table = source.FindTable(*it);
+            if (table && !table->IsView()) {
+                order.push_back(QuoteIdentifier(*it) + ".rowid");
+            }
+        }
+    }
+    std::string clause;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        clause += (i ? ", " : " ORDER BY ") + order[i];
+    }
+    return clause;
+}
+
+} // namespace
+
+QueryPlan BuildQuery(const DataSource& source, const QueryRequest& request) {
+    QueryPlan plan;
+    const auto used = AddColumns(source, request, plan);
+    const std::string from = FromClause(source, used, plan);
     std::string sql = "SELECT ";
     if (plan.columns.empty()) {
         sql += "1";
@@ -180,27 +228,7 @@ QueryPlan BuildQuery(const DataSource& source, const QueryRequest& request) {
         sql += " WHERE " + request.where;
         plan.parameters = request.whereParameters;
     }
-    std::vector<std::string> order;
-    for (const auto& term : request.order) {
-        order.push_back(term.expression + (term.descending ? " DESC" : ""));
-    }
-    if (request.orderByRowid) {
-        // The last table joined is usually the one whose rows are the records (order lines
-        // under orders under customers): its storage order decides first.
-        for (auto it = plan.tables.rbegin(); it != plan.tables.rend(); ++it) {
-            const auto table = source.FindTable(*it);
-            if (table && !table->IsView()) {
-                order.push_back(QuoteIdentifier(*it) + ".rowid");
-            }
-        }
-    }
-    if (!order.empty()) {
-        sql += " ORDER BY ";
-        for (std::size_t i = 0; i < order.size(); ++i) {
-            sql += (i ? ", " : "") + order[i];
-        }
-    }
-    plan.sql = sql;
+    plan.sql = sql + OrderClause(source, request, plan.tables);
     return plan;
 }
 

@@ -172,217 +172,276 @@ Value RunResult::SummaryValue(const std::vector<const GroupNode*>& path,
     return index < node.summaries.size() ? node.summaries[index].Result() : Value{};
 }
 
-RunResult RunReport(const Report& report, const RunOptions& options) {
-    RunResult result;
-    result.report = report.shared_from_this();
-    result.runDate = options.today ? *options.today : LocalToday();
-    const auto source = report.GetDataSource();
-    if (!source) {
-        throw EngineError("The report has no data source to run over.");
+// One run of a report, step by step: what the report needs, its summaries by level, how each
+// level of groups is arranged, the query, and the records read into the group tree.
+class ReportRun {
+public:
+    ReportRun(const Report& report, const RunOptions& options)
+        : report_(report), options_(options), source_(RequireSource(report)),
+          runDate_(options.today ? *options.today : LocalToday()),
+          selection_(report, runDate_, options.parameters), groups_(report.Groups()),
+          levels_(groups_.size()) {
+        result_.report = report.shared_from_this();
+        result_.runDate = runDate_;
     }
 
-    // What the report uses.
-    SelectionFilter selection(report, result.runDate, options.parameters);
-    Needs needs;
-    needs.FormulaFieldReferences = [&](const FieldDefinition& f) {
-        return selection.FormulaReferences(f);
-    };
-    for (const auto& object : report.AllObjects()) {
-        if (object->Kind() == ObjectKind::Field) {
-            needs.Show(object->field());
+    RunResult Run() {
+        FindNeeds();
+        auto rules = IndexSummaries();
+        const auto arrangement = ArrangeLevels();
+        OpenDatabase();
+        PrepareQuery();
+        result_.tree = std::make_unique<GroupTree>(std::move(rules));
+        result_.tree->KeepRecordNumbers(ShowsRecords());
+        ReadRecords();
+        result_.tree->Arrange(arrangement);
+        return std::move(result_);
+    }
+
+private:
+    static std::shared_ptr<DataSource> RequireSource(const Report& report) {
+        auto source = report.GetDataSource();
+        if (!source) {
+            throw EngineError("The report has no data source to run over.");
         }
-    }
-    const auto groups = report.Groups();
-    for (const auto& g : groups) {
-        needs.Use(g->field);
-    }
-    for (const auto& s : report.Summaries()) {
-        needs.Use(s);
-    }
-    for (const auto& f : selection.Fields()) {
-        needs.Use(f);
+        return source;
     }
 
-    // Summaries by level.
-    const int levels = static_cast<int>(groups.size());
-    result.levelSummaries.assign(static_cast<std::size_t>(levels) + 1, {});
-    std::vector<std::vector<SummaryRule>> rules(static_cast<std::size_t>(levels) + 1);
-    for (const auto& s : report.Summaries()) {
-        const int level = RunResult::SummaryLevel(*s);
-        if (level < 0 || level > levels) {
-            continue;
-        }
-        auto& list = result.levelSummaries[static_cast<std::size_t>(level)];
-        result.summaryIndex_[s.get()] = {level, list.size()};
-        list.push_back(s);
-        rules[static_cast<std::size_t>(level)].push_back(
-            {s->GetSummaryOperation(), s->GetSummaryNumber()});
-    }
-
-    // How each level is arranged.
-    std::vector<LevelArrangement> arrangement;
-    for (const auto& g : groups) {
-        LevelArrangement how;
-        how.order = g->order;
-        how.sortMode = g->sortMode;
-        how.topCount = g->topCount;
-        how.dropOthers = g->dropOthers;
-        std::shared_ptr<FieldDefinition> sortSummary = g->sortSummary.lock();
-        if (g->sortMode == GroupSortMode::SortAll) {
-            sortSummary = nullptr;
-            if (const auto sort = report.SortOfGroup(*g)) {
-                sortSummary = sort->GetSummary();
-                how.direction = sort->GetSortDirection();
+    // What the report uses: the fields its objects show, its groups, summaries and selection.
+    void FindNeeds() {
+        needs_.FormulaFieldReferences = [this](const FieldDefinition& f) {
+            return selection_.FormulaReferences(f);
+        };
+        for (const auto& object : report_.AllObjects()) {
+            if (object->Kind() == ObjectKind::Field) {
+                needs_.Show(object->field());
             }
         }
-        if (sortSummary) {
-            const auto found = result.summaryIndex_.find(sortSummary.get());
-            if (found != result.summaryIndex_.end() && found->second.first == g->number) {
-                how.sortSummary = static_cast<int>(found->second.second);
+        for (const auto& g : groups_) {
+            needs_.Use(g->field);
+        }
+        for (const auto& s : report_.Summaries()) {
+            needs_.Use(s);
+        }
+        for (const auto& f : selection_.Fields()) {
+            needs_.Use(f);
+        }
+        for (std::size_t i = 0; i < needs_.stored.size(); ++i) {
+            result_.storedIndex_[needs_.stored[i].get()] = i;
+        }
+        result_.storedFields = needs_.stored;
+    }
+
+    // The summaries by level, indexed for the result; returns what the group tree computes at
+    // each level.
+    std::vector<std::vector<SummaryRule>> IndexSummaries() {
+        result_.levelSummaries.assign(levels_ + 1, {});
+        std::vector<std::vector<SummaryRule>> rules(levels_ + 1);
+        for (const auto& s : report_.Summaries()) {
+            const int level = RunResult::SummaryLevel(*s);
+            if (level < 0 || static_cast<std::size_t>(level) > levels_) {
+                continue;
+            }
+            auto& list = result_.levelSummaries[static_cast<std::size_t>(level)];
+            result_.summaryIndex_[s.get()] = {level, list.size()};
+            list.push_back(s);
+            rules[static_cast<std::size_t>(level)].push_back(
+                {s->GetSummaryOperation(), s->GetSummaryNumber()});
+        }
+        return rules;
+    }
+
+    // How each level's groups are ordered, sorted and cut.
+    std::vector<LevelArrangement> ArrangeLevels() const {
+        std::vector<LevelArrangement> arrangement;
+        for (const auto& g : groups_) {
+            LevelArrangement how;
+            how.order = g->order;
+            how.sortMode = g->sortMode;
+            how.topCount = g->topCount;
+            how.dropOthers = g->dropOthers;
+            std::shared_ptr<FieldDefinition> sortSummary = g->sortSummary.lock();
+            if (g->sortMode == GroupSortMode::SortAll) {
+                sortSummary = nullptr;
+                if (const auto sort = report_.SortOfGroup(*g)) {
+                    sortSummary = sort->GetSummary();
+                    how.direction = sort->GetSortDirection();
+                }
+            }
+            if (sortSummary) {
+                const auto found = result_.summaryIndex_.find(sortSummary.get());
+                if (found != result_.summaryIndex_.end() && found->second.first == g->number) {
+                    how.sortSummary = static_cast<int>(found->second.second);
+                }
+            }
+            arrangement.push_back(how);
+        }
+        return arrangement;
+    }
+
+    void OpenDatabase() {
+        const std::string& path = source_->Path();
+        if (sqlite3_open_v2(path.c_str(), &conn_.db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+            throw EngineError("Cannot open the database " + path + ": " +
+                              (conn_.db ? sqlite3_errmsg(conn_.db) : "out of memory") + ".");
+        }
+    }
+
+    [[noreturn]] void ThrowReadError() const {
+        throw EngineError("Cannot read the report's records from " + source_->Path() + ": " +
+                          sqlite3_errmsg(conn_.db) + ".");
+    }
+
+    // The query: the used columns, the part of the selection SQL can do, the groups' order as
+    // far as SQL gives the same order (a group in original order ends it). Prepared, with the
+    // stored order left to SQLite for tables without rowids.
+    void PrepareQuery() {
+        QueryRequest request;
+        request.fields = needs_.read;
+        const auto where = selection_.Where(conn_.db, needs_.read);
+        request.where = where.clause;
+        request.whereParameters = where.parameters;
+        result_.selectionInQuery = where.exact;
+        for (const auto& g : groups_) {
+            const auto expression =
+                g->order == GroupOrder::Original ? std::nullopt : SqlOrderExpression(*g->field);
+            if (!expression) {
+                break;
+            }
+            request.order.push_back({*expression, g->order == GroupOrder::Descending});
+        }
+        result_.query = BuildQuery(*source_, request);
+        if (sqlite3_prepare_v2(conn_.db, result_.query.sql.c_str(), -1, &stmt_.stmt, nullptr) !=
+            SQLITE_OK) {
+            // A table without rowids: the stored order is left to SQLite.
+            request.orderByRowid = false;
+            result_.query = BuildQuery(*source_, request);
+        }
+        if (!stmt_.stmt && sqlite3_prepare_v2(conn_.db, result_.query.sql.c_str(), -1, &stmt_.stmt,
+                                              nullptr) != SQLITE_OK) {
+            ThrowReadError();
+        }
+        BindParameters(stmt_.stmt, result_.query.parameters);
+        const auto& columns = result_.query.columns;
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            columnOf_[columns[i].get()] = i;
+        }
+    }
+
+    // Whether the run keeps each group's record numbers. A report that shows nothing per
+    // record (no record fields anywhere, no running totals, details that take no room) needs
+    // only its groups and summaries, not its records.
+    bool ShowsRecords() const {
+        bool detailsTakeRoom = false;
+        if (const auto details = report_.FindArea("D")) {
+            for (const auto& s : details->Sections()) {
+                detailsTakeRoom =
+                    detailsTakeRoom || s->SectionHeight() > 0 || !s->Objects().empty();
             }
         }
-        arrangement.push_back(how);
+        return detailsTakeRoom || !needs_.stored.empty() || !report_.RunningTotals().empty();
     }
 
-    // The query: the used columns, the part of the selection SQL can do, the groups' order
-    // as far as SQL gives the same order (a group in original order ends it).
-    SqliteConnection conn;
-    const std::string& path = source->Path();
-    if (sqlite3_open_v2(path.c_str(), &conn.db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        throw EngineError("Cannot open the database " + path + ": " +
-                          (conn.db ? sqlite3_errmsg(conn.db) : "out of memory") + ".");
-    }
-    QueryRequest request;
-    request.fields = needs.read;
-    const auto where = selection.Where(conn.db, needs.read);
-    request.where = where.clause;
-    request.whereParameters = where.parameters;
-    result.selectionInQuery = where.exact;
-    for (const auto& g : groups) {
-        const auto expression =
-            g->order == GroupOrder::Original ? std::nullopt : SqlOrderExpression(*g->field);
-        if (!expression) {
-            break;
-        }
-        request.order.push_back({*expression, g->order == GroupOrder::Descending});
-    }
-    result.query = BuildQuery(*source, request);
-    const auto& columns = result.query.columns;
-    std::map<const FieldDefinition*, std::size_t> columnOf;
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        columnOf[columns[i].get()] = i;
-    }
-
-    for (std::size_t i = 0; i < needs.stored.size(); ++i) {
-        result.storedIndex_[needs.stored[i].get()] = i;
-    }
-    result.storedFields = needs.stored;
-
-    SqliteStatement stmt;
-    if (sqlite3_prepare_v2(conn.db, result.query.sql.c_str(), -1, &stmt.stmt, nullptr) !=
-        SQLITE_OK) {
-        // A table without rowids: the stored order is left to SQLite.
-        request.orderByRowid = false;
-        result.query = BuildQuery(*source, request);
-    }
-    if (!stmt.stmt && sqlite3_prepare_v2(conn.db, result.query.sql.c_str(), -1, &stmt.stmt,
-                                         nullptr) != SQLITE_OK) {
-        throw EngineError("Cannot read the report's records from " + path + ": " +
-                          sqlite3_errmsg(conn.db) + ".");
-    }
-    BindParameters(stmt.stmt, result.query.parameters);
-
-    result.tree = std::make_unique<GroupTree>(std::move(rules));
-    GroupTree& tree = *result.tree;
-    // A report that shows nothing per record (no record fields anywhere, no running totals,
-    // details that take no room) needs only its groups and summaries, not its records.
-    bool detailsTakeRoom = false;
-    if (const auto details = report.FindArea("D")) {
-        for (const auto& s : details->Sections()) {
-            detailsTakeRoom = detailsTakeRoom || s->SectionHeight() > 0 || !s->Objects().empty();
-        }
-    }
-    tree.KeepRecordNumbers(detailsTakeRoom || !needs.stored.empty() ||
-                           !report.RunningTotals().empty());
-
-    std::vector<Value> row(columns.size());
-    std::vector<Value> keys(static_cast<std::size_t>(levels));
-    std::map<const FieldDefinition*, Value> computed; // formula values of the current record
-    const bool storeRows = !needs.stored.empty();
-
-    const auto fieldValue = [&](const std::shared_ptr<FieldDefinition>& f) -> Value {
+    // A field's value on the current record: its column, a parameter's value, or a formula's
+    // result (computed once per record).
+    Value FieldValue(const std::shared_ptr<FieldDefinition>& f) {
         if (!f) {
             return {};
         }
-        if (const auto c = columnOf.find(f.get()); c != columnOf.end()) {
-            return row[c->second];
+        if (const auto c = columnOf_.find(f.get()); c != columnOf_.end()) {
+            return row_[c->second];
         }
         switch (f->Kind()) {
         case FieldKind::Parameter: {
-            const auto p = options.parameters.find(f->ShortName());
-            return p != options.parameters.end() ? p->second : Value{};
+            const auto p = options_.parameters.find(f->ShortName());
+            return p != options_.parameters.end() ? p->second : Value{};
         }
         case FieldKind::Formula: {
-            auto found = computed.find(f.get());
-            if (found == computed.end()) {
-                found =
-                    computed.emplace(f.get(), selection.EvaluateField(*f, RecordView{columns, row}))
-                        .first;
+            auto found = computed_.find(f.get());
+            if (found == computed_.end()) {
+                const RecordView record{result_.query.columns, row_};
+                found = computed_.emplace(f.get(), selection_.EvaluateField(*f, record)).first;
             }
             return found->second;
         }
         default:
             return {};
         }
-    };
+    }
 
-    const GroupTree::SummaryInput input = [&](int level, int index) -> std::pair<Value, Value> {
-        const auto& s =
-            result.levelSummaries[static_cast<std::size_t>(level)][static_cast<std::size_t>(index)];
-        return {fieldValue(s->GetSummarizedField()), fieldValue(SecondField(*s))};
-    };
-
-    // A report that reads no table has no records (rather than SQLite's one row of nothing).
-    std::uint32_t record = 0;
-    for (; !result.query.tables.empty();) {
-        const int rc = sqlite3_step(stmt.stmt);
+    // Steps the statement to the next row and reads it; false at the end.
+    bool ReadRow() {
+        const int rc = sqlite3_step(stmt_.stmt);
         if (rc == SQLITE_DONE) {
-            break;
+            return false;
         }
         if (rc != SQLITE_ROW) {
-            throw EngineError("Cannot read the report's records from " + path + ": " +
-                              sqlite3_errmsg(conn.db) + ".");
+            ThrowReadError();
         }
+        const auto& columns = result_.query.columns;
         for (std::size_t i = 0; i < columns.size(); ++i) {
-            row[i] = ReadStoredValue(ColumnValue(stmt.stmt, static_cast<int>(i)),
-                                     columns[i]->ValueType());
+            row_[i] = ReadStoredValue(ColumnValue(stmt_.stmt, static_cast<int>(i)),
+                                      columns[i]->ValueType());
         }
-        computed.clear();
-        if (!result.selectionInQuery && !selection.Selects(RecordView{columns, row})) {
-            continue;
-        }
-        for (int g = 0; g < levels; ++g) {
-            const auto& group = groups[static_cast<std::size_t>(g)];
-            keys[static_cast<std::size_t>(g)] =
-                GroupKey(fieldValue(group->field), group->condition);
-        }
-        tree.AddRecord(record, keys, input);
-        if (storeRows) {
-            std::vector<Value> stored;
-            stored.reserve(needs.stored.size());
-            for (const auto& f : needs.stored) {
-                stored.push_back(fieldValue(f));
-            }
-            result.records.push_back(std::move(stored));
-        }
-        if (record == UINT32_MAX) {
-            throw EngineError("The report selects more than 4294967295 records.");
-        }
-        ++record;
+        computed_.clear();
+        return true;
     }
-    result.recordCount = record;
-    tree.Arrange(arrangement);
-    return result;
+
+    // Every selected record into the group tree, and its shown values into the result.
+    void ReadRecords() {
+        row_.assign(result_.query.columns.size(), Value{});
+        std::vector<Value> keys(levels_);
+        const GroupTree::SummaryInput input = [this](int level, int index) {
+            const auto& s = result_.levelSummaries[static_cast<std::size_t>(level)]
+                                                  [static_cast<std::size_t>(index)];
+            return std::pair<Value, Value>{FieldValue(s->GetSummarizedField()),
+                                           FieldValue(SecondField(*s))};
+        };
+        // A report that reads no table has no records (rather than SQLite's one row of nothing).
+        std::uint32_t record = 0;
+        while (!result_.query.tables.empty() && ReadRow()) {
+            if (!result_.selectionInQuery &&
+                !selection_.Selects(RecordView{result_.query.columns, row_})) {
+                continue;
+            }
+            for (std::size_t g = 0; g < levels_; ++g) {
+                keys[g] = GroupKey(FieldValue(groups_[g]->field), groups_[g]->condition);
+            }
+            result_.tree->AddRecord(record, keys, input);
+            if (!needs_.stored.empty()) {
+                std::vector<Value> stored;
+                stored.reserve(needs_.stored.size());
+                for (const auto& f : needs_.stored) {
+                    stored.push_back(FieldValue(f));
+                }
+                result_.records.push_back(std::move(stored));
+            }
+            if (record == UINT32_MAX) {
+                throw EngineError("The report selects more than 4294967295 records.");
+            }
+            ++record;
+        }
+        result_.recordCount = record;
+    }
+
+    const Report& report_;
+    const RunOptions& options_;
+    const std::shared_ptr<DataSource> source_;
+    const Date runDate_;
+    SelectionFilter selection_;
+    const std::vector<std::shared_ptr<const Group>> groups_;
+    const std::size_t levels_;
+    Needs needs_;
+    RunResult result_;
+    SqliteConnection conn_;
+    SqliteStatement stmt_;
+    std::map<const FieldDefinition*, std::size_t> columnOf_;
+    std::vector<Value> row_;                           // the current record's columns
+    std::map<const FieldDefinition*, Value> computed_; // its formula fields' values
+};
+
+RunResult RunReport(const Report& report, const RunOptions& options) {
+    return ReportRun(report, options).Run();
 }
 
 } // namespace foliant::engine::run

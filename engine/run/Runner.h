@@ -22,6 +22,8 @@
 
 namespace foliant::engine::run {
 
+class ReportRun;
+
 struct RunOptions {
     // The run's date: the print date, and the day the selection formula's periods are
     // measured from. Today's date when not set.
@@ -61,7 +63,7 @@ public:
     static int SummaryLevel(const FieldDefinition& summary);
 
 private:
-    friend RunResult RunReport(const Report& report, const RunOptions& options);
+    friend class ReportRun;
     std::map<const FieldDefinition*, std::size_t> storedIndex_;
     std::map<const FieldDefinition*, std::pair<int, std::size_t>> summaryIndex_;
 };

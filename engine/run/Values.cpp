@@ -299,6 +299,134 @@ std::optional<DateTime> ParseIsoDateTime(std::string_view text) {
     return DateTime{seconds + time->seconds - *zone};
 }
 
+namespace {
+
+// The readers of a stored value (never null) as one kind of field; a value that does not read
+// as the kind becomes null.
+
+Value StoredNumber(const Value& stored, const std::string* text, bool currency) {
+    Value v = stored;
+    if (text) {
+        auto n = ParseNumber(*text);
+        if (!n) {
+            return {};
+        }
+        v = *n;
+    } else if (std::holds_alternative<bool>(stored)) {
+        v = std::int64_t{std::get<bool>(stored) ? 1 : 0};
+    } else if (!NumberOf(stored)) {
+        return {};
+    }
+    if (currency) {
+        return *NumberOf(v);
+    }
+    return v;
+}
+
+Value StoredBoolean(const Value& stored, const std::string* text) {
+    if (const auto n = NumberOf(stored)) {
+        return *n != 0.0;
+    }
+    if (text) {
+        const std::string t = Lower(Trim(*text));
+        if (t == "true" || t == "yes" || t == "1") {
+            return true;
+        }
+        if (t == "false" || t == "no" || t == "0") {
+            return false;
+        }
+    }
+    if (std::holds_alternative<bool>(stored)) {
+        return stored;
+    }
+    return {};
+}
+
+Value StoredDate(const Value& stored, const std::string* text) {
+    if (text) {
+        const std::string t = Trim(*text);
+        if (auto d = ParseIsoDate(t)) {
+            return *d;
+        }
+        if (auto dt = ParseIsoDateTime(t)) {
+            return Date{FloorDiv(dt->seconds, kSecondsPerDay)};
+        }
+        return {};
+    }
+    if (const auto s = SecondsFromNumber(stored)) {
+        return Date{FloorDiv(*s, kSecondsPerDay)};
+    }
+    return {};
+}
+
+Value StoredDateTime(const Value& stored, const std::string* text) {
+    if (text) {
+        if (auto dt = ParseIsoDateTime(Trim(*text))) {
+            return *dt;
+        }
+        return {};
+    }
+    if (const auto s = SecondsFromNumber(stored)) {
+        return DateTime{*s};
+    }
+    return {};
+}
+
+TimeOfDay TimeOfMoment(std::int64_t seconds) {
+    return TimeOfDay{static_cast<std::int32_t>(
+        seconds - static_cast<std::int64_t>(FloorDiv(seconds, kSecondsPerDay)) * kSecondsPerDay)};
+}
+
+Value StoredTime(const Value& stored, const std::string* text) {
+    if (text) {
+        const std::string t = Trim(*text);
+        if (auto tm = ParseIsoTime(t)) {
+            return *tm;
+        }
+        if (auto dt = ParseIsoDateTime(t)) {
+            return TimeOfMoment(dt->seconds);
+        }
+        return {};
+    }
+    // A fraction of a day (0 to 1), seconds since midnight (whole numbers below 86400),
+    // otherwise a moment whose time of day is taken.
+    if (const auto* d = std::get_if<double>(&stored); d && *d >= 0.0 && *d < 1.0) {
+        return TimeOfDay{static_cast<std::int32_t>(std::llround(*d * 86400.0) % 86400)};
+    }
+    if (const auto* i = std::get_if<std::int64_t>(&stored); i && *i >= 0 && *i < 86400) {
+        return TimeOfDay{static_cast<std::int32_t>(*i)};
+    }
+    if (const auto s = SecondsFromNumber(stored)) {
+        return TimeOfMoment(*s);
+    }
+    return {};
+}
+
+Value StoredText(const Value& stored, const std::string* text) {
+    if (text) {
+        return stored;
+    }
+    if (const auto* b = std::get_if<Bytes>(&stored)) {
+        return std::string(b->begin(), b->end());
+    }
+    if (NumberOf(stored)) {
+        return NumberText(stored);
+    }
+    return stored;
+}
+
+Value StoredBytes(const Value& stored, const std::string* text) {
+    if (text) {
+        return Bytes(text->begin(), text->end());
+    }
+    if (std::holds_alternative<Bytes>(stored)) {
+        return stored;
+    }
+    return {};
+}
+
+} // namespace
+
 Value ReadStoredValue(const Value& stored, ValueType type) {
     if (IsNull(stored)) {
         return stored;
@@ -312,119 +440,23 @@ Value ReadStoredValue(const Value& stored, ValueType type) {
     case ValueType::Int32:
     case ValueType::UInt32:
     case ValueType::Number:
-    case ValueType::Currency: {
-        Value v = stored;
-        if (text) {
-            auto n = ParseNumber(*text);
-            if (!n) {
-                return {};
-            }
-            v = *n;
-        } else if (std::holds_alternative<bool>(stored)) {
-            v = std::int64_t{std::get<bool>(stored) ? 1 : 0};
-        } else if (!NumberOf(stored)) {
-            return {};
-        }
-        if (type == ValueType::Currency) {
-            return *NumberOf(v);
-        }
-        return v;
-    }
-    case ValueType::Boolean: {
-        if (const auto n = NumberOf(stored)) {
-            return *n != 0.0;
-        }
-        if (text) {
-            const std::string t = Lower(Trim(*text));
-            if (t == "true" || t == "yes" || t == "1") {
-                return true;
-            }
-            if (t == "false" || t == "no" || t == "0") {
-                return false;
-            }
-        }
-        if (std::holds_alternative<bool>(stored)) {
-            return stored;
-        }
-        return {};
-    }
-    case ValueType::Date: {
-        if (text) {
-            const std::string t = Trim(*text);
-            if (auto d = ParseIsoDate(t)) {
-                return *d;
-            }
-            if (auto dt = ParseIsoDateTime(t)) {
-                return Date{FloorDiv(dt->seconds, kSecondsPerDay)};
-            }
-            return {};
-        }
-        if (const auto s = SecondsFromNumber(stored)) {
-            return Date{FloorDiv(*s, kSecondsPerDay)};
-        }
-        return {};
-    }
-    case ValueType::DateTime: {
-        if (text) {
-            if (auto dt = ParseIsoDateTime(Trim(*text))) {
-                return *dt;
-            }
-            return {};
-        }
-        if (const auto s = SecondsFromNumber(stored)) {
-            return DateTime{*s};
-        }
-        return {};
-    }
-    case ValueType::Time: {
-        if (text) {
-            const std::string t = Trim(*text);
-            if (auto tm = ParseIsoTime(t)) {
-                return *tm;
-            }
-            if (auto dt = ParseIsoDateTime(t)) {
-                return TimeOfDay{static_cast<std::int32_t>(
-                    dt->seconds - static_cast<std::int64_t>(FloorDiv(dt->seconds, kSecondsPerDay)) *
-                                      kSecondsPerDay)};
-            }
-            return {};
-        }
-        // A fraction of a day (0 to 1), seconds since midnight (whole numbers below 86400),
-        // otherwise a moment whose time of day is taken.
-        if (const auto* d = std::get_if<double>(&stored); d && *d >= 0.0 && *d < 1.0) {
-            return TimeOfDay{static_cast<std::int32_t>(std::llround(*d * 86400.0) % 86400)};
-        }
-        if (const auto* i = std::get_if<std::int64_t>(&stored); i && *i >= 0 && *i < 86400) {
-            return TimeOfDay{static_cast<std::int32_t>(*i)};
-        }
-        if (const auto s = SecondsFromNumber(stored)) {
-            return TimeOfDay{static_cast<std::int32_t>(
-                *s - static_cast<std::int64_t>(FloorDiv(*s, kSecondsPerDay)) * kSecondsPerDay)};
-        }
-        return {};
-    }
+    case ValueType::Currency:
+        return StoredNumber(stored, text, type == ValueType::Currency);
+    case ValueType::Boolean:
+        return StoredBoolean(stored, text);
+    case ValueType::Date:
+        return StoredDate(stored, text);
+    case ValueType::DateTime:
+        return StoredDateTime(stored, text);
+    case ValueType::Time:
+        return StoredTime(stored, text);
     case ValueType::String:
     case ValueType::LongText:
-        if (text) {
-            return stored;
-        }
-        if (const auto* b = std::get_if<Bytes>(&stored)) {
-            return std::string(b->begin(), b->end());
-        }
-        if (NumberOf(stored)) {
-            return NumberText(stored);
-        }
-        return stored;
+        return StoredText(stored, text);
     case ValueType::Unknown:
         return stored;
     default: // bytes, pictures, blobs
-        if (text) {
-            return Bytes(text->begin(), text->end());
-        }
-        if (std::holds_alternative<Bytes>(stored)) {
-            return stored;
-        }
-        return {};
+        return StoredBytes(stored, text);
     }
 }
 

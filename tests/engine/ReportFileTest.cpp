@@ -174,6 +174,33 @@ TEST_F(ReportFileTest, SaveThenLoadGivesBackTheSameReport) {
     EXPECT_EQ(loaded->GetSummarySortList()->ItemCount(), 1);
 }
 
+TEST_F(ReportFileTest, ACopySharesTheDataSourceAndSwapsInWhole) {
+    const auto original = BuildFullReport(database);
+    const std::string described = DescribeReport(*original);
+    const auto copy = CopyReport(*original);
+    EXPECT_EQ(copy->GetDataSource(), original->GetDataSource());
+    EXPECT_EQ(DescribeReport(*copy), described);
+
+    // Changing the copy leaves the original alone, until the two exchange their content.
+    copy->DropGroup(1);
+    copy->SetTitleText("Copy");
+    const std::string changed = DescribeReport(*copy);
+    EXPECT_EQ(DescribeReport(*original), described);
+    original->SwapContents(*copy);
+    EXPECT_EQ(DescribeReport(*original), changed);
+    EXPECT_EQ(DescribeReport(*copy), described);
+    // The areas answer to the report that now holds them.
+    EXPECT_EQ(original->GetAreaList()->ItemAt("PH")->GetReport(), original);
+    original->GetSectionList()->ItemAt("RF")->PlaceSummaryObject("{Orders.Amount}", 0, 0, 0);
+
+    const auto elsewhere = Report::CreateOverDatabase(database);
+    EXPECT_EQ(test::ErrorOf([&] {
+                  original->SwapContents(*elsewhere);
+              }).rfind("Cannot exchange the content of two reports over different data sources", 0),
+              0U);
+    EXPECT_EQ(DescribeReport(*elsewhere), DescribeReport(*Report::CreateOverDatabase(database)));
+}
+
 TEST_F(ReportFileTest, DataSourceBesideTheReportIsStoredRelativeToIt) {
     fs::create_directories(dir.Path() / "data");
     const auto nested = test::MakeDatabase(dir.File("data/nested.db"), test::kShopSql);

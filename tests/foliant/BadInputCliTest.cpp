@@ -54,6 +54,14 @@ protected:
         fs::copy_file(dir / "walk.txt", dir / "locked" / "walk.txt");
         fs::permissions(dir / "locked", fs::perms::none);
         fs::create_directory(dir / "readonly");
+        fs::create_directory(dir / "shared");
+        fs::permissions(dir / "shared", fs::perms::all);
+        std::ofstream(dir / "shared" / "target.txt") << "old";
+        fs::permissions(dir / "shared" / "target.txt",
+                        fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                            fs::perms::group_write | fs::perms::others_read |
+                            fs::perms::others_write);
+        fs::create_symlink("../shared/target.txt", dir / "readonly" / "link.txt");
         fs::permissions(dir / "readonly", fs::perms::owner_read | fs::perms::owner_exec |
                                               fs::perms::others_read | fs::perms::others_exec);
         std::ofstream(dir / "real.txt") << "old";
@@ -190,6 +198,14 @@ TEST_F(BadInputCli, ExportsRefuseTargetsTheyCannotWriteAndNeverExitZeroOnFailure
          "cannot write folder: it is a folder, not a file"},
         {"a name ending in /", "export good.rpt --html folder/", 1,
          "cannot write folder/: the path names a folder, not a file"},
+        {"a folder for a PDF", "export good.rpt --pdf folder", 1,
+         "cannot write the PDF folder: it is a folder, not a file"},
+        {"a folder for the images of many pages wrote folder-1.. beside it",
+         "export good.rpt --png folder --dpi 10", 1,
+         "cannot write the images folder: it is a folder, not a file"},
+        {"a name ending in / for many images wrote -1.. into the folder",
+         "export good.rpt --png folder/ --dpi 10", 1,
+         "cannot write the images folder/: the path names a folder, not a file"},
         {"a folder that does not exist", "export good.rpt --text missing/out.txt", 1,
          "cannot write missing/out.txt: the folder missing does not exist"},
         {"a link to itself", "export good.rpt --text loop", 1,
@@ -206,6 +222,8 @@ TEST_F(BadInputCli, ExportsRefuseTargetsTheyCannotWriteAndNeverExitZeroOnFailure
     };
     RunRows(rows, [this](const std::string& a, const std::string& p) { return Foliant(a, p); });
     EXPECT_FALSE(fs::exists(dir / "-1.png"));
+    EXPECT_FALSE(fs::exists(dir / "folder-1"));
+    EXPECT_TRUE(fs::is_empty(dir / "folder"));
     EXPECT_FALSE(fs::exists(dir / "readonly" / "out.txt"));
 }
 
@@ -218,6 +236,12 @@ TEST_F(BadInputCli, ExportsWriteIntoDevicesAndPipesAndThroughLinks) {
     struct stat st {};
     ASSERT_EQ(::stat(device.c_str(), &st), 0);
     EXPECT_TRUE(S_ISCHR(st.st_mode)) << device << " was replaced";
+    // The images of many pages all go into the device, not into files named after it.
+    r = Foliant("export good.rpt --dpi 10 --png " + device);
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(::stat(device.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode)) << device << " was replaced";
+    EXPECT_FALSE(fs::exists(device + "-1"));
 
     // A pipe with a reader gets the whole text.
     r = RunCaptured("cd " + Quote(dir.string()) + " && { timeout 30 cat pipe >piped.txt & " +
@@ -235,6 +259,13 @@ TEST_F(BadInputCli, ExportsWriteIntoDevicesAndPipesAndThroughLinks) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
     EXPECT_NE(Slurp(dir / "real.txt").find("<html"), std::string::npos);
+    // The file a link names is replaced in its own folder: the link's folder need not be
+    // writable, nor the link relative to the folder the command runs in.
+    r = Foliant("export good.rpt --text readonly/link.txt", Unprivileged());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::is_symlink(dir / "readonly" / "link.txt"));
+    EXPECT_TRUE(Slurp(dir / "shared" / "target.txt") == Slurp(dir / "text.txt"))
+        << "the file the link names was not replaced";
     // A link to a file not made yet makes that file.
     r = Foliant("export good.rpt --text dangling.txt");
     EXPECT_EQ(r.status, 0) << r.err;

@@ -3,6 +3,8 @@
 // the groups.
 #include "generate/LayoutBuilder.h"
 
+#include "engine/ReportFile.h"
+
 #include "tests/engine/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -178,6 +180,102 @@ TEST_F(LayoutBuilderTest, TheWholeBuildSetsTheFormulaOnlyWhenOneIsGivenAndApplie
     choices.selectionFormula = "{Orders.Amount} > 100";
     BuildReportLayout(*other, choices);
     EXPECT_EQ(other->GetSelectionFormulaText(), "{Orders.Amount} > 100");
+}
+
+// A grouped, summarized, sorted report with a formula: what a wizard run makes.
+ReportChoices FullChoices(int style) {
+    ReportChoices choices;
+    choices.selectionFormula = "{Orders.Quantity} > 0";
+    choices.title = "Sales";
+    choices.columns = {{"Orders.Amount"}, {"Customer.Name"}};
+    GroupChoice country{"Customer.Country"};
+    country.summaries = {{"Orders.Amount", SummaryOperation::Sum, "", 0, true},
+                         {"Orders.Quantity", SummaryOperation::Count, "", 0, true}};
+    country.sort = {engine::GroupSortMode::TopN, "Orders.Amount", 3, false};
+    GroupChoice name{"Customer.Name", engine::GroupOrder::Descending};
+    name.summaries = {{"Orders.Amount", SummaryOperation::Maximum}};
+    name.sort.mode = engine::GroupSortMode::SortAll;
+    name.sort.field = "Orders.Amount";
+    choices.groups = {country, name};
+    choices.style = style;
+    return choices;
+}
+
+TEST_F(LayoutBuilderTest, BuildingAgainWithTheSameChoicesGivesTheSameReportNotASecondCopy) {
+    // Every style arranges the objects differently (summaries in headers for leading breaks,
+    // group names, grand-total labels); each must clear what it placed.
+    for (int style = 0; style < 10; ++style) {
+        const auto built = engine::Report::CreateOverDatabase(dir.File("shop.db"));
+        BuildReportLayout(*built, FullChoices(style));
+        const std::string once = engine::DescribeReport(*built);
+        BuildReportLayout(*built, FullChoices(style));
+        BuildReportLayout(*built, FullChoices(style));
+        EXPECT_EQ(engine::DescribeReport(*built), once) << "style " << style;
+    }
+}
+
+TEST_F(LayoutBuilderTest, ClearingKeepsWhatABuildNeverPlaces) {
+    report->FindSection("PH")->PlaceFieldObject("PageNumber", 4000, 0);
+    report->FindSection("RH")->PlaceTextObject("Company", 0, 0);
+    report->FindSection("PF")->PlaceFieldObject("PrintDate", 0, 0);
+    BuildReportLayout(*report, FullChoices(1));
+    BuildReportLayout(*report, FullChoices(2));
+
+    int pageNumbers = 0;
+    int titles = 0;
+    for (const auto& object : Objects("PH")) {
+        if (object->Kind() == ObjectKind::Field) {
+            pageNumbers += object->field()->Name() == "PageNumber" ? 1 : 0;
+            titles += object->field()->Name() == "ReportTitle" ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(pageNumbers, 1);
+    EXPECT_EQ(titles, 1) << "one title after building twice";
+    EXPECT_EQ(Objects("RH").size(), 1U);
+    EXPECT_EQ(Objects("PF").size(), 1U) << "a print date outside the page header stays";
+    EXPECT_EQ(report->GroupCount(), 2);
+
+    // A report holding only a text of its own is built upon, not cleared.
+    const auto plain = engine::Report::CreateOverDatabase(dir.File("shop.db"));
+    plain->FindSection("PH")->PlaceTextObject("Confidential", 0, 0);
+    EXPECT_FALSE(HoldsWizardOutput(*plain));
+    EXPECT_TRUE(HoldsWizardOutput(*report));
+}
+
+TEST_F(LayoutBuilderTest, ARemovedTitleDoesNotComeBack) {
+    BuildReportLayout(*report, FullChoices(0));
+    ReportChoices untitled = FullChoices(0);
+    untitled.title = "";
+    BuildReportLayout(*report, untitled);
+    EXPECT_EQ(report->GetTitleText(), "");
+    for (const auto& object : Objects("PH")) {
+        EXPECT_FALSE(object->Kind() == ObjectKind::Field &&
+                     object->field()->Name() == "ReportTitle");
+    }
+}
+
+TEST_F(LayoutBuilderTest, AFailingBuildLeavesTheReportExactlyAsItWas) {
+    BuildReportLayout(*report, FullChoices(4));
+    const std::string before = engine::DescribeReport(*report);
+    const auto header = report->FindSection("PH");
+
+    // The columns, the title and the first group are written before the second group's
+    // summary of an unknown field fails; none of it may stay.
+    ReportChoices failing = FullChoices(0);
+    failing.title = "Other";
+    failing.columns.push_back({"Orders.Rate"});
+    failing.groups[1].summaries.push_back({"Orders.Nope"});
+    EXPECT_NE(engine::test::ErrorOf([&] { BuildReportLayout(*report, failing); }), "(no error)");
+    EXPECT_EQ(engine::DescribeReport(*report), before);
+    EXPECT_EQ(report->FindSection("PH"), header) << "nothing was swapped in";
+
+    // A bad formula fails the same way, and the report still builds afterwards.
+    failing = FullChoices(0);
+    failing.selectionFormula = "{Orders.Amount} >";
+    EXPECT_NE(engine::test::ErrorOf([&] { BuildReportLayout(*report, failing); }), "(no error)");
+    EXPECT_EQ(engine::DescribeReport(*report), before);
+    BuildReportLayout(*report, FullChoices(4));
+    EXPECT_EQ(engine::DescribeReport(*report), before);
 }
 
 } // namespace

@@ -62,6 +62,27 @@ expect 0 "" bash "$scripts/check-format.sh" "$tree"
 plant generate/Builder.cpp 'int Width() {  return 240; }'
 expect 1 "generate/Builder.cpp:1:" bash "$scripts/check-format.sh" "$tree"
 
+# long_function NAME BODY_LINES: a function whose body is that many statements.
+long_function() {
+    printf 'int %s(int x) {\n' "$1"
+    for ((i = 0; i < $2; ++i)); do
+        printf '    x += %d;\n' "$i"
+    done
+    printf '    auto twice = [](int y) {\n        return y * 2;\n    };\n'
+    printf '    return twice(x);\n}\n'
+}
+mkdir -p "$tree/engine/run"
+# 114 statements, a lambda of three lines and the return: 120 lines with the braces.
+{ long_function Short 114; } >"$tree/engine/run/Runner.cpp"
+expect 0 "" bash "$scripts/check-function-length.sh" "$tree"
+{
+    printf 'namespace foliant {\n\nclass Run {\npublic:\n'
+    long_function Step 115 | sed 's/^/    /'
+    printf '};\n\n} // namespace foliant\n'
+} >"$tree/engine/run/Runner.cpp"
+expect 1 "engine/run/Runner.cpp:5: Step is 121 lines long (at most 120)" \
+    bash "$scripts/check-function-length.sh" "$tree"
+
 if ((failures > 0)); then
     echo "$failures planted fault(s) went unreported"
     exit 1

@@ -2,6 +2,8 @@
 #include "WizardTestSupport.h"
 
 #include "platform/forms/Dump.h"
+#include "resources/Resources.h"
+#include "wizard/GroupData.h"
 
 namespace foliant::wizard::test {
 namespace {
@@ -191,12 +193,36 @@ TEST_F(WizardTest, GroupSortingComesInAsKindValueAndField) {
     report->GroupHeader(3)->SetGroupSortMode(3);
     report->GroupHeader(3)->SetGroupTopCount(2);
     report->GroupHeader(3)->SetGroupSortSummary(bottom->field());
+    report->GroupHeader(3)->SetDropOthers(true);
     Run(report, [](frmWizard&) {});
     const auto& s = Wizard::State();
     EXPECT_EQ(Values(s.GroupSortKind), (std::vector<std::int16_t>{0, 2, 1}));
     EXPECT_EQ(Values(s.GroupSortValue), (std::vector<std::int16_t>{7, 0, 2}));
+    // Sort All comes with the field it sorts by, so Finish sorts the same way again.
     EXPECT_EQ(Values(s.GroupSortField),
-              (std::vector<std::string>{"Orders.Amount", "", "Orders.Rate"}));
+              (std::vector<std::string>{"Orders.Amount", "Orders.Rate", "Orders.Rate"}));
+    // Dropping the groups beyond N comes back as an empty others label, not as "Others".
+    EXPECT_EQ(s.GroupOthersLabel(1), resources::LoadResString(Wizard::kOthersText));
+    EXPECT_EQ(s.GroupOthersLabel(3), "");
+}
+
+TEST_F(WizardTest, AGroupSortedByASummaryKeepsItsOwnRecordOrder) {
+    const auto report = MakeReport();
+    AddGroup(*report, "{Customer.Country}", 2);
+    report->AddSummarySort(PlaceSummary(*report, "GF1", "{Orders.Amount}", 0)->field(), 1);
+    Run(report, [](frmWizard& f) { EXPECT_EQ(f.GroupTreeView.Nodes().Item(2).Tag(), "2"); });
+    EXPECT_EQ(Wizard::State().GroupSortValue(1), Wizard::kDescending);
+}
+
+TEST_F(WizardTest, OneGrandTotalCountsForOneOfTwoEqualGroupSummaries) {
+    const auto report = MakeReport();
+    AddGroup(*report, "{Customer.Country}");
+    AddGroup(*report, "{Customer.Name}");
+    PlaceSummary(*report, "GF1", "{Orders.Amount}", 0);
+    PlaceSummary(*report, "GF2", "{Orders.Amount}", 0);
+    PlaceSummary(*report, "RF", "{Orders.Amount}", 0);
+    Run(report, [](frmWizard&) {});
+    EXPECT_EQ(Values(Wizard::State().SummaryGrandTotal), (std::vector<bool>{true, false}));
 }
 
 TEST_F(WizardTest, StyleAndTitleComeIntoPageSix) {

@@ -10,8 +10,11 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace foliant::qt {
 
@@ -172,7 +175,9 @@ QImage RenderPageImage(const page::Page& page, double dpi) {
     return image;
 }
 
-void WritePagePng(const page::Page& page, const std::string& path, double dpi) {
+namespace {
+
+QByteArray PngBytes(const page::Page& page, const std::string& path, double dpi) {
     const QImage image = RenderPageImage(page, dpi);
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -180,11 +185,43 @@ void WritePagePng(const page::Page& page, const std::string& path, double dpi) {
     if (!image.save(&buffer, "PNG")) {
         throw ExportError("Cannot write the image " + path + ": the image could not be encoded.");
     }
-    SaveFile(path, bytes, "the image ");
+    return bytes;
+}
+
+constexpr const char* kPageMarkers[] = {"%d", "%1"};
+
+bool HasPageMarker(const std::string& out) {
+    return std::any_of(
+        std::begin(kPageMarkers), std::end(kPageMarkers),
+        [&out](const char* marker) { return out.find(marker) != std::string::npos; });
+}
+
+// Whether the pages of a PNG export to out, a name without a page marker, all go into it one
+// after another: a device or a named pipe is written into, and has no name to number. A
+// folder names no file at all.
+bool AllPagesInto(const std::string& out) {
+    if (out.back() == '/') {
+        throw ExportError("Cannot write the images " + out +
+                          ": the path names a folder, not a file.");
+    }
+    struct stat st {};
+    if (::stat(out.c_str(), &st) != 0) {
+        return false;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        throw ExportError("Cannot write the images " + out + ": it is a folder, not a file.");
+    }
+    return S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode);
+}
+
+} // namespace
+
+void WritePagePng(const page::Page& page, const std::string& path, double dpi) {
+    SaveFile(path, PngBytes(page, path, dpi), "the image ");
 }
 
 std::string PngPageFileName(const std::string& out, int number, int count) {
-    for (const char* marker : {"%d", "%1"}) {
+    for (const char* marker : kPageMarkers) {
         if (const auto at = out.find(marker); at != std::string::npos) {
             std::string name = out;
             name.replace(at, 2, std::to_string(number));
@@ -208,8 +245,19 @@ std::vector<std::string> WriteDocumentPngs(const page::Document& document, const
     if (document.pages.empty()) {
         throw ExportError("Cannot write " + out + ": the report has no pages.");
     }
-    std::vector<std::string> names;
+    if (out.empty()) {
+        throw ExportError("Cannot write the images: no file name was given.");
+    }
     const int count = static_cast<int>(document.pages.size());
+    if (count > 1 && !HasPageMarker(out) && AllPagesInto(out)) {
+        QByteArray all;
+        for (const auto& page : document.pages) {
+            all += PngBytes(page, out, dpi);
+        }
+        SaveFile(out, all, "the images ");
+        return {out};
+    }
+    std::vector<std::string> names;
     for (int i = 0; i < count; ++i) {
         names.push_back(PngPageFileName(out, i + 1, count));
         WritePagePng(document.pages[static_cast<std::size_t>(i)], names.back(), dpi);

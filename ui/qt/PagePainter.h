@@ -70,7 +70,9 @@ void WritePagePng(const engine::page::Page& page, const std::string& path, doubl
 std::string PngPageFileName(const std::string& out, int number, int count);
 
 // Writes every page of the document as PNG files named by PngPageFileName; returns the names.
-// Throws ExportError naming the file that could not be written.
+// A device or named pipe given as `out` gets every page, one image after another, instead.
+// Throws ExportError naming the file that could not be written, and for a name that is
+// empty or names a folder.
 std::vector<std::string> WriteDocumentPngs(const engine::page::Document& document,
                                            const std::string& out, double dpi = 150);
 
