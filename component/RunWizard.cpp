@@ -1,6 +1,7 @@
 #include "component/Wizard.h"
 
 #include "dialog/frmWizard.h"
+#include "preview/QuickView.h"
 #include "resources/Resources.h"
 
 namespace foliant::Wizard {
@@ -43,6 +44,8 @@ void RunWizard() {
     }
     RegisterResourcePictures();
     WizardState& s = State();
+    // The preview window is loaded hidden and its viewer kept for Finish's preview output.
+    preview::LoadPreviewViewer();
     s.PageCount = 0;
     s.PageControlEnd.Erase();
     BuildPageTable();

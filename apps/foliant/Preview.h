@@ -1,7 +1,8 @@
 #pragma once
 
-// foliant preview FILE.rpt: the report's pages in a window with the report viewer (paging,
-// zoom, export), until the person closes it.
+// foliant preview FILE.rpt: the preview window QuickView alone, with the report's pages in
+// the report viewer (paging, zoom, find, print, export), placed where it was last closed,
+// until the person closes it.
 
 #include <CLI/CLI.hpp>
 
@@ -12,9 +13,10 @@ namespace foliant::app {
 struct PreviewCommand {
     CLI::App* command = nullptr;
     std::string report;
-    // When set, the window is shown, pictured from the screen into this PNG file and closed.
+    // When set, the window is shown until its run ends, pictured into this PNG file and closed.
     std::string screenshot;
     int page = 1;
+    std::string find;
 };
 
 // Declares the subcommand on the host's command line.

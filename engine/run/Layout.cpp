@@ -29,9 +29,10 @@ struct RenderedSection {
 
 constexpr int kColumnGap = 240; // the gap the wizard leaves between columns
 constexpr int kGridThickness = 10;
-constexpr int kShadow = 80;      // how far a drop shadow reaches
-constexpr int kFrameOutset = 60; // a frame stands this far outside the bands it holds
-constexpr int kFrameInset = 40;  // and an inner group's frame this much inside its outer one
+constexpr std::uint64_t kProgressEvery = 4096; // records between two progress reports
+constexpr int kShadow = 80;                    // how far a drop shadow reaches
+constexpr int kFrameOutset = 60;               // a frame stands this far outside the bands it holds
+constexpr int kFrameInset = 40; // and an inner group's frame this much inside its outer one
 
 TimeOfDay LocalTimeNow() {
     const std::time_t now = std::time(nullptr);
@@ -144,6 +145,11 @@ private:
             for (const std::uint32_t r : node.records) {
                 record_ = r;
                 ++recordNumber_;
+                const auto laidOut = static_cast<std::uint64_t>(recordNumber_);
+                if (settings_.progress && laidOut % kProgressEvery == 0 &&
+                    !settings_.progress(laidOut)) {
+                    throw RunCancelled();
+                }
                 for (auto& [def, acc] : running_) {
                     acc.Add(run_.StoredValue(r, *def->GetSummarizedField()));
                 }

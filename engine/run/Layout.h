@@ -21,6 +21,8 @@
 #include "engine/run/Format.h"
 #include "engine/run/Runner.h"
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -40,6 +42,9 @@ struct LayoutSettings {
     std::optional<TimeOfDay> printTime;
     // The group name shown for the group that gathers the groups beyond Top N / Bottom N.
     std::string othersLabel = "Others";
+    // Told the number of records laid out so far, now and then; returning false ends the
+    // layout with RunCancelled.
+    std::function<bool(std::uint64_t recordsLaidOut)> progress;
 };
 
 // How each style draws (LayoutStyle.h).

@@ -310,6 +310,7 @@ private:
             }
             request.order.push_back({*expression, g->order == GroupOrder::Descending});
         }
+        result_.groupsOrderedByQuery = request.order.size() == groups_.size();
         result_.query = BuildQuery(*source_, request);
         if (sqlite3_prepare_v2(conn_.db, result_.query.sql.c_str(), -1, &stmt_.stmt, nullptr) !=
             SQLITE_OK) {
@@ -369,8 +370,14 @@ private:
         }
     }
 
-    // Steps the statement to the next row and reads it; false at the end.
+    // Steps the statement to the next row and reads it; false at the end. Tells the caller's
+    // progress now and then, which may cancel the run.
     bool ReadRow() {
+        constexpr std::uint64_t kProgressEvery = 4096;
+        if (options_.progress && ++rowsRead_ % kProgressEvery == 0 &&
+            !options_.progress(rowsRead_)) {
+            throw RunCancelled();
+        }
         const int rc = sqlite3_step(stmt_.stmt);
         if (rc == SQLITE_DONE) {
             return false;
@@ -399,7 +406,14 @@ private:
         };
         // A report that reads no table has no records (rather than SQLite's one row of nothing).
         std::uint32_t record = 0;
-        while (!result_.query.tables.empty() && ReadRow()) {
+        while (!result_.query.tables.empty()) {
+            if (options_.recordLimit != 0 && record >= options_.recordLimit) {
+                result_.truncated = sqlite3_step(stmt_.stmt) == SQLITE_ROW;
+                break;
+            }
+            if (!ReadRow()) {
+                break;
+            }
             if (!result_.selectionInQuery &&
                 !selection_.Selects(RecordView{result_.query.columns, row_})) {
                 continue;
@@ -426,6 +440,7 @@ private:
 
     const Report& report_;
     const RunOptions& options_;
+    std::uint64_t rowsRead_ = 0;
     const std::shared_ptr<DataSource> source_;
     const Date runDate_;
     SelectionFilter selection_;

@@ -10,10 +10,12 @@
 //   Document pages = LayOutReport(result, settings);       // see Layout.h
 
 #include "engine/Report.h"
+#include "engine/core/EngineError.h"
 #include "engine/run/GroupTree.h"
 #include "engine/run/Query.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -30,6 +32,18 @@ struct RunOptions {
     std::optional<Date> today;
     // Values of the report's parameters, by name without the "?" ("Year"); missing ones are null.
     std::map<std::string, Value> parameters;
+    // When not 0, the run stops after this many selected records, as if there were no more
+    // (the opening records of a long report, laid out before the whole run is done).
+    std::uint32_t recordLimit = 0;
+    // Told the number of records read so far, now and then during the run; returning false
+    // ends the run with RunCancelled.
+    std::function<bool(std::uint64_t recordsRead)> progress;
+};
+
+// Thrown when RunOptions::progress or LayoutSettings::progress asks the work to stop.
+class FOLIANT_ENGINE_API RunCancelled : public EngineError {
+public:
+    RunCancelled() : EngineError("The report run was cancelled.") {}
 };
 
 class FOLIANT_ENGINE_API RunResult {
@@ -39,6 +53,11 @@ public:
     QueryPlan query;
     // Whether the selection formula went into the query entirely (true for no formula).
     bool selectionInQuery = true;
+    // Whether the records came in the order of every group (so the groups arrive one after
+    // another and the opening records hold the opening groups whole).
+    bool groupsOrderedByQuery = true;
+    // Whether the run stopped at RunOptions::recordLimit with records left unread.
+    bool truncated = false;
 
     // The record-level fields some object shows, and each selected record's values of them.
     // Rows are empty when the report shows no record-level field.

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace foliant::forms {
 
@@ -76,6 +77,9 @@ public:
     virtual std::optional<std::string> FileDialog(const FileDialogRequest& request) = 0;
     virtual int ScreenWidth() const = 0;
     virtual int ScreenHeight() const = 0;
+    // The area of every screen, in twips from the primary screen's top left corner; the
+    // primary screen first.
+    virtual std::vector<Rect> Screens() const { return {{0, 0, ScreenWidth(), ScreenHeight()}}; }
     // The window frame around a form's client area.
     virtual FrameExtents Frame(const Form& form) const = 0;
 };

@@ -26,6 +26,7 @@ struct ChangeEvent {
         Font,
         Style,     // combo box style, frame or picture box look
         ImageList, // the image list a tree takes its icons from changed
+        Content,   // what an outside control (CustomControl) shows changed
         // Items of a list box or combo box `control`; `index` is the item's index.
         ItemInserted,
         ItemRemoved,

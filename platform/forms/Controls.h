@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/automation/values/Variant.h"
 #include "platform/forms/Control.h"
 #include "platform/forms/Picture.h"
 #include "platform/forms/TextEditor.h"
@@ -8,7 +7,6 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -259,14 +257,9 @@ class CustomControl : public Control {
 public:
     CustomControl(Form& form, std::string name, std::string typeName);
     const std::string& TypeName() const noexcept { return typeName_; }
-    // The outside object the control shows (the viewer's report); null when none. Set it
-    // before the form is shown: front ends read it when they make the widget.
-    const std::shared_ptr<automation::Object>& Object() const noexcept { return object_; }
-    void SetObject(std::shared_ptr<automation::Object> object) { object_ = std::move(object); }
 
 private:
     std::string typeName_;
-    std::shared_ptr<automation::Object> object_;
 };
 
 } // namespace foliant::forms

@@ -63,4 +63,10 @@ FrameExtents HeadlessBackend::Frame(const Form&) const {
     return frame_;
 }
 
+std::vector<Rect> HeadlessBackend::Screens() const {
+    std::vector<Rect> screens{{0, 0, screenWidth_, screenHeight_}};
+    screens.insert(screens.end(), extraScreens_.begin(), extraScreens_.end());
+    return screens;
+}
+
 } // namespace foliant::forms

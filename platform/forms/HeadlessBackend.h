@@ -46,6 +46,8 @@ public:
         screenHeight_ = height;
     }
     void SetFrameExtents(FrameExtents extents) { frame_ = extents; }
+    // More screens beside the primary one (a second monitor), in twips.
+    void SetExtraScreens(std::vector<Rect> screens) { extraScreens_ = std::move(screens); }
 
     void RunModal(Form& form) override;
     void ShowModeless(Form& form) override;
@@ -56,9 +58,11 @@ public:
     std::optional<std::string> FileDialog(const FileDialogRequest& request) override;
     int ScreenWidth() const override { return screenWidth_; }
     int ScreenHeight() const override { return screenHeight_; }
+    std::vector<Rect> Screens() const override;
     FrameExtents Frame(const Form& form) const override;
 
 private:
+    std::vector<Rect> extraScreens_;
     Driver driver_;
     std::deque<int> answers_;
     std::deque<std::optional<std::string>> files_;

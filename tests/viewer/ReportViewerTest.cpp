@@ -1,12 +1,12 @@
 // The report viewer pages through a document, zooms, answers the keyboard and exports.
 #include "ui/qt/ReportViewer.h"
-#include "engine/core/EngineError.h"
 #include "tests/viewer/Pages.h"
 #include "ui/qt/PagePainter.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScrollArea>
 #include <QSignalSpy>
 #include <QTest>
@@ -30,6 +30,10 @@ QAction* Action(ReportViewer& viewer, const char* name) {
 
 QString Label(ReportViewer& viewer, const char* name) {
     return viewer.findChild<QLabel*>(QString::fromLatin1(name))->text();
+}
+
+QString PageBox(ReportViewer& viewer) {
+    return viewer.findChild<QLineEdit*>(QStringLiteral("pageBox"))->text();
 }
 
 // The state of the page buttons: F(irst) P(revious) N(ext) L(ast), '-' when disabled.
@@ -71,13 +75,16 @@ protected:
 TEST_F(Viewer, PagesThroughTheDocumentWithTheButtons) {
     QSignalSpy changed(&viewer, &ReportViewer::PageChanged);
     EXPECT_EQ(viewer.CurrentPage(), 1);
-    EXPECT_EQ(Label(viewer, "pageLabel"), QStringLiteral("Page 1 of 4"));
+    EXPECT_EQ(viewer.PageText(), QStringLiteral("1 of 4"));
+    EXPECT_EQ(PageBox(viewer), QStringLiteral("1"));
+    EXPECT_EQ(Label(viewer, "pageLabel"), QStringLiteral("of 4"));
     EXPECT_EQ(Buttons(viewer), "--NL") << "nothing before the first page";
 
     Action(viewer, "nextPage")->trigger();
     Action(viewer, "nextPage")->trigger();
     EXPECT_EQ(viewer.CurrentPage(), 3);
-    EXPECT_EQ(Label(viewer, "pageLabel"), QStringLiteral("Page 3 of 4"));
+    EXPECT_EQ(viewer.PageText(), QStringLiteral("3 of 4"));
+    EXPECT_EQ(PageBox(viewer), QStringLiteral("3"));
     EXPECT_EQ(Buttons(viewer), "FPNL");
 
     Action(viewer, "lastPage")->trigger();
@@ -204,6 +211,8 @@ TEST_F(Viewer, ShowsAReportItRuns) {
     report->SetTitleText("Empty Listing");
     viewer.SetReport(report);
     viewer.ShowReport();
+    ASSERT_TRUE(viewer.WaitForRun());
+    EXPECT_EQ(viewer.RunError(), QString());
     ASSERT_GE(viewer.PageCount(), 1);
     EXPECT_EQ(viewer.CurrentPage(), 1);
     EXPECT_EQ(viewer.Document().pages.front().width, 12240) << "Letter unless told otherwise";
@@ -212,7 +221,10 @@ TEST_F(Viewer, ShowsAReportItRuns) {
     fs::remove(dir / "sample.db");
     viewer.SetDocument(NumberedPages(3));
     viewer.ShowPage(2);
-    EXPECT_THROW(viewer.ShowReport(), engine::EngineError);
+    viewer.ShowReport();
+    ASSERT_TRUE(viewer.WaitForRun());
+    EXPECT_TRUE(viewer.RunError().contains(QStringLiteral("sample.db")))
+        << viewer.RunError().toStdString();
     EXPECT_EQ(viewer.PageCount(), 3);
     EXPECT_EQ(viewer.CurrentPage(), 2);
     fs::remove_all(dir);

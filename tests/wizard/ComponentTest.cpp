@@ -262,6 +262,27 @@ TEST_F(WizardTest, CancelLeavesTheReportExactlyAsItWas) {
     EXPECT_EQ(engine::DescribeReport(*report), before);
 }
 
+TEST_F(WizardTest, TheRunLoadsThePreviewWindowHiddenAndKeepsItsViewer) {
+    const auto report = MakeReport();
+    const forms::Form* preview = nullptr;
+    bool hidden = false;
+    Run(report, [&](frmWizard& f) {
+        const auto& s = Wizard::State();
+        ASSERT_NE(s.PreviewViewer, nullptr);
+        preview = s.PreviewForm.get();
+        EXPECT_EQ(&s.PreviewViewer->Parent(), preview);
+        EXPECT_EQ(s.PreviewViewer->Name(), "vrViewer1");
+        hidden = preview->Loaded() && !preview->Visible();
+        f.cmdCancel.UserClick();
+    });
+    EXPECT_TRUE(hidden);
+    // The next run takes the same hidden window rather than loading another.
+    Run(report, [&](frmWizard& f) {
+        EXPECT_EQ(Wizard::State().PreviewForm.get(), preview);
+        f.cmdCancel.UserClick();
+    });
+}
+
 TEST_F(WizardTest, ASecondRunFromInsideTheOpenWizardIsRefusedAndChangesNothing) {
     const auto report = MakeReport();
     Run(report, [&report](frmWizard& f) {

@@ -7,6 +7,10 @@
 #include "generate/SelectionFormula.h"
 #include "generate/WizardChoices.h"
 
+#include "engine/run/Runner.h"
+
+#include <sqlite3.h>
+
 namespace foliant::wizard::test {
 namespace {
 
@@ -182,6 +186,90 @@ TEST_F(ReeditTest, FinishingAnOpenedReportUnchangedWritesTheSameReport) {
         Reedit(dir.File("once.rpt"), dir.File("twice.rpt"));
         EXPECT_EQ(Inspect(dir.File("twice.rpt")), expected);
     }
+}
+
+// Five countries of different sales; the top three are kept and the other two gathered.
+const char* kCountriesSql = R"sql(
+CREATE TABLE Customer (Id INTEGER PRIMARY KEY, Name VARCHAR(30), Country TEXT);
+CREATE TABLE Orders (Id INTEGER PRIMARY KEY, CustomerId INT REFERENCES Customer(Id),
+                     Amount MONEY);
+INSERT INTO Customer VALUES (1, 'Ann', 'France'), (2, 'Bob', 'Spain'), (3, 'Cid', 'Chile'),
+                            (4, 'Dee', 'Peru'), (5, 'Eve', 'Japan'), (6, 'Fay', 'Chile');
+INSERT INTO Orders VALUES (1, 1, 10.5), (2, 2, 99.0), (3, 3, 5.25), (4, 4, 42.0), (5, 5, 7.75),
+                          (6, 6, 61.5), (7, 1, 30.0), (8, 2, NULL), (9, 4, 1.0), (10, 5, 12.5);
+)sql";
+
+// Rows of (sum, count) an SQL query over the database gives.
+std::vector<std::pair<double, double>> SqlRows(const std::string& database, const char* sql) {
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    sqlite3_stmt* statement = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(db, sql, -1, &statement, nullptr), SQLITE_OK) << sql;
+    std::vector<std::pair<double, double>> rows;
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        rows.emplace_back(sqlite3_column_double(statement, 0), sqlite3_column_double(statement, 1));
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return rows;
+}
+
+double Number(const engine::Value& value) {
+    if (const auto* i = std::get_if<std::int64_t>(&value)) {
+        return static_cast<double>(*i);
+    }
+    return std::get<double>(value);
+}
+
+TEST_F(ReeditTest, TopThreeOfFiveWithOthersGivesSqlsNumbersAfterAReedit) {
+    const auto database = MakeReport(kCountriesSql)->GetDataSource()->Path();
+    ReportChoices c;
+    c.columns = {{"Customer.Name"}, {"Orders.Amount"}};
+    GroupChoice country{"Customer.Country"};
+    country.summaries = {{"Orders.Amount", SummaryOperation::Sum, "", 0, true},
+                         {"Orders.Amount", SummaryOperation::Count, "", 0, true}};
+    country.sort = Sort(GroupSortMode::TopN, 3);
+    c.groups = {country};
+    const auto made = engine::Report::CreateOverDatabase(database);
+    generate::BuildReportLayout(*made, c);
+    made->SaveToFile(dir.File("made.rpt"), 0);
+    Reedit(dir.File("made.rpt"), dir.File("edited.rpt"));
+
+    const auto report = engine::LoadReportFromFile(dir.File("edited.rpt"));
+    const engine::run::RunResult run = engine::run::RunReport(*report);
+    const auto summaries = report->GetSummaryList()->All();
+    std::shared_ptr<engine::FieldDefinition> sum, count, grandSum, grandCount;
+    for (const auto& s : summaries) {
+        const bool grand = engine::run::RunResult::SummaryLevel(*s) == 0;
+        auto& slot = s->GetSummaryOperation() == SummaryOperation::Sum
+                         ? (grand ? grandSum : sum)
+                         : (grand ? grandCount : count);
+        slot = s;
+    }
+    ASSERT_TRUE(sum && count && grandSum && grandCount);
+
+    const char* join = " FROM Orders JOIN Customer ON Customer.Id = Orders.CustomerId";
+    const std::string byCountry = std::string("SELECT SUM(Amount) AS s, COUNT(Amount)") + join +
+                                  " GROUP BY Country ORDER BY s DESC";
+    const auto kept = SqlRows(database, (byCountry + " LIMIT 3").c_str());
+    const auto others = SqlRows(
+        database, ("SELECT SUM(s), SUM(n) FROM (SELECT SUM(Amount) AS s, COUNT(Amount) AS n" +
+                   std::string(join) + " GROUP BY Country ORDER BY s DESC LIMIT -1 OFFSET 3)")
+                      .c_str());
+    const auto total =
+        SqlRows(database, (std::string("SELECT SUM(Amount), COUNT(Amount)") + join).c_str());
+
+    const engine::run::GroupNode& root = run.tree->Root();
+    ASSERT_EQ(root.children.size(), 4U) << "three countries and Others";
+    for (std::size_t i = 0; i < 4; ++i) {
+        const engine::run::GroupNode& group = *root.children[i];
+        const std::pair<double, double> expected = i < 3 ? kept[i] : others[0];
+        EXPECT_EQ(group.others, i == 3) << i;
+        EXPECT_DOUBLE_EQ(Number(run.SummaryValue({&root, &group}, *sum)), expected.first) << i;
+        EXPECT_DOUBLE_EQ(Number(run.SummaryValue({&root, &group}, *count)), expected.second) << i;
+    }
+    EXPECT_DOUBLE_EQ(Number(run.SummaryValue({&root}, *grandSum)), total[0].first);
+    EXPECT_DOUBLE_EQ(Number(run.SummaryValue({&root}, *grandCount)), total[0].second);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "ui/qt/QtBackend.h"
 
 #include "ui/qt/FormWindow.h"
-#include "ui/qt/ReportViewerControl.h"
+#include "ui/qt/ViewerBinding.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -82,7 +82,7 @@ QtBackend::QtBackend(QWidget* owner) : owner_(owner) {
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
         throw std::logic_error("The Qt backend needs a QApplication made before it.");
     }
-    RegisterReportViewerControl();
+    RegisterReportViewerWidget();
 }
 
 QtBackend::~QtBackend() {
@@ -239,6 +239,21 @@ int QtBackend::ScreenWidth() const {
 int QtBackend::ScreenHeight() const {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return ToTwips(screen != nullptr ? screen->geometry().height() : 1080);
+}
+
+std::vector<forms::Rect> QtBackend::Screens() const {
+    std::vector<forms::Rect> screens;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect g = screen->geometry();
+        const forms::Rect area{ToTwips(g.left()), ToTwips(g.top()), ToTwips(g.width()),
+                               ToTwips(g.height())};
+        screens.insert(screen == primary ? screens.begin() : screens.end(), area);
+    }
+    if (screens.empty()) {
+        return Backend::Screens();
+    }
+    return screens;
 }
 
 forms::FrameExtents QtBackend::Frame(const forms::Form& form) const {

@@ -25,6 +25,7 @@ public:
     std::optional<std::string> FileDialog(const forms::FileDialogRequest& request) override;
     int ScreenWidth() const override;
     int ScreenHeight() const override;
+    std::vector<forms::Rect> Screens() const override;
     forms::FrameExtents Frame(const forms::Form& form) const override;
 
     // The window showing a form, or null.

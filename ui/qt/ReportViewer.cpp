@@ -1,133 +1,45 @@
 #include "ui/qt/ReportViewer.h"
 
-#include "engine/page/HtmlPainter.h"
-#include "engine/page/TextPainter.h"
-#include "ui/qt/PagePainter.h"
+#include "ui/qt/PageCanvas.h"
 
 #include <QAction>
-#include <QFileDialog>
+#include <QIntValidator>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
-#include <QPainter>
+#include <QLineEdit>
+#include <QProgressBar>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 
 namespace foliant::qt {
 
 namespace {
 
-constexpr int kMargin = 12;        // pixels of grey around the page
 constexpr double kZoomStep = 1.25; // one zoom in or out
 constexpr double kTwipsPerInch = 1440.0;
-
-std::string LowerExtension(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    const auto dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
-        return {};
-    }
-    std::string ext = path.substr(dot + 1);
-    for (char& c : ext) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return ext;
-}
-
-void WriteTextFile(const std::string& path, const std::string& content) {
-    SaveFile(path, QByteArray::fromStdString(content));
-}
+constexpr int kPollMilliseconds = 40;
 
 } // namespace
-
-// The sheet of the current page on a grey desk, at the viewer's zoom.
-class PageCanvas : public QWidget {
-public:
-    explicit PageCanvas(QWidget* parent) : QWidget(parent) {
-        setAttribute(Qt::WA_OpaquePaintEvent);
-    }
-
-    void Show(const engine::page::Page* page, double scale) {
-        page_ = page;
-        scale_ = scale;
-        const QSize size = page_ ? QSize(static_cast<int>(std::ceil(page_->width * scale_)),
-                                         static_cast<int>(std::ceil(page_->height * scale_)))
-                                 : QSize(0, 0);
-        resize(size + QSize(2 * kMargin, 2 * kMargin));
-        update();
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.fillRect(rect(), palette().color(QPalette::Dark));
-        if (!page_) {
-            return;
-        }
-        const QRectF sheet(kMargin, kMargin, page_->width * scale_, page_->height * scale_);
-        painter.fillRect(sheet.translated(3, 3), QColor(0, 0, 0, 80)); // shadow
-        PaintPageAt(painter, *page_, scale_, kMargin, kMargin);
-    }
-
-private:
-    const engine::page::Page* page_ = nullptr;
-    double scale_ = 1.0;
-};
 
 ReportViewer::ReportViewer(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-
-    toolBar_ = new QToolBar(this);
-    toolBar_->setObjectName(QStringLiteral("viewerToolBar"));
-    toolBar_->setFocusPolicy(Qt::NoFocus);
-    auto add = [this](const char* name, const QString& text, QStyle::StandardPixmap icon,
-                      const QString& tip) {
-        QAction* action = toolBar_->addAction(style()->standardIcon(icon), text);
-        action->setObjectName(QString::fromLatin1(name));
-        action->setToolTip(tip);
-        return action;
-    };
-    first_ = add("firstPage", tr("First"), QStyle::SP_MediaSkipBackward, tr("First page (Home)"));
-    previous_ = add("previousPage", tr("Previous"), QStyle::SP_MediaSeekBackward,
-                    tr("Previous page (Page Up)"));
-    pageLabel_ = new QLabel(this);
-    pageLabel_->setObjectName(QStringLiteral("pageLabel"));
-    pageLabel_->setContentsMargins(8, 0, 8, 0);
-    toolBar_->addWidget(pageLabel_);
-    next_ = add("nextPage", tr("Next"), QStyle::SP_MediaSeekForward, tr("Next page (Page Down)"));
-    last_ = add("lastPage", tr("Last"), QStyle::SP_MediaSkipForward, tr("Last page (End)"));
-    toolBar_->addSeparator();
-    zoomOut_ = toolBar_->addAction(tr("Zoom Out"));
-    zoomOut_->setObjectName(QStringLiteral("zoomOut"));
-    zoomOut_->setToolTip(tr("Zoom out (-)"));
-    zoomLabel_ = new QLabel(this);
-    zoomLabel_->setObjectName(QStringLiteral("zoomLabel"));
-    zoomLabel_->setContentsMargins(6, 0, 6, 0);
-    toolBar_->addWidget(zoomLabel_);
-    zoomIn_ = toolBar_->addAction(tr("Zoom In"));
-    zoomIn_->setObjectName(QStringLiteral("zoomIn"));
-    zoomIn_->setToolTip(tr("Zoom in (+)"));
-    fitWidth_ = toolBar_->addAction(tr("Fit Width"));
-    fitWidth_->setObjectName(QStringLiteral("fitWidth"));
-    fitWidth_->setCheckable(true);
-    wholePage_ = toolBar_->addAction(tr("Whole Page"));
-    wholePage_->setObjectName(QStringLiteral("wholePage"));
-    wholePage_->setCheckable(true);
-    toolBar_->addSeparator();
-    export_ = add("export", tr("Export..."), QStyle::SP_DialogSaveButton,
-                  tr("Export the report to PDF, PNG, HTML or text"));
+    BuildToolBar();
     layout->addWidget(toolBar_);
+    BuildFindBar();
+    layout->addWidget(findBar_);
+    BuildRunBar();
+    layout->addWidget(runBar_);
 
     scroll_ = new QScrollArea(this);
     scroll_->setObjectName(QStringLiteral("pageArea"));
@@ -139,46 +51,105 @@ ReportViewer::ReportViewer(QWidget* parent) : QWidget(parent) {
     scroll_->viewport()->installEventFilter(this);
     layout->addWidget(scroll_, 1);
 
-    connect(first_, &QAction::triggered, this, &ReportViewer::FirstPage);
-    connect(previous_, &QAction::triggered, this, &ReportViewer::PreviousPage);
-    connect(next_, &QAction::triggered, this, &ReportViewer::NextPage);
-    connect(last_, &QAction::triggered, this, &ReportViewer::LastPage);
-    connect(zoomIn_, &QAction::triggered, this, &ReportViewer::ZoomIn);
-    connect(zoomOut_, &QAction::triggered, this, &ReportViewer::ZoomOut);
-    connect(fitWidth_, &QAction::triggered, this, &ReportViewer::FitWidth);
-    connect(wholePage_, &QAction::triggered, this, &ReportViewer::FitWholePage);
-    connect(export_, &QAction::triggered, this, &ReportViewer::ExportWithDialog);
+    poll_ = new QTimer(this);
+    poll_->setInterval(kPollMilliseconds);
+    connect(poll_, &QTimer::timeout, this, &ReportViewer::PollRun);
     UpdateControls();
 }
 
 ReportViewer::~ReportViewer() = default;
 
-void ReportViewer::SetDocument(engine::page::Document document) {
-    document_ = std::move(document);
-    current_ = document_.pages.empty() ? 0 : 1;
-    ApplyZoom();
-    emit PageChanged(current_);
+QAction* ReportViewer::AddAction(const char* name, const QString& text, const QString& tip) {
+    QAction* action = toolBar_->addAction(text);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setToolTip(tip);
+    return action;
 }
 
-void ReportViewer::SetReport(std::shared_ptr<const engine::Report> report,
-                             engine::run::LayoutSettings settings,
-                             engine::run::RunOptions options) {
-    report_ = std::move(report);
-    settings_ = std::move(settings);
-    options_ = std::move(options);
+void ReportViewer::BuildToolBar() {
+    toolBar_ = new QToolBar(this);
+    toolBar_->setObjectName(QStringLiteral("viewerToolBar"));
+    toolBar_->setFocusPolicy(Qt::NoFocus);
+    first_ = AddAction("firstPage", tr("First"), tr("First page (Home)"));
+    first_->setIcon(style()->standardIcon(QStyle::SP_MediaSkipBackward));
+    previous_ = AddAction("previousPage", tr("Previous"), tr("Previous page (Page Up)"));
+    previous_->setIcon(style()->standardIcon(QStyle::SP_MediaSeekBackward));
+    pageBox_ = new QLineEdit(this);
+    pageBox_->setObjectName(QStringLiteral("pageBox"));
+    pageBox_->setValidator(new QIntValidator(1, 999999, pageBox_));
+    pageBox_->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
+    pageBox_->setAlignment(Qt::AlignRight);
+    pageBox_->setToolTip(tr("Type a page number and press Enter"));
+    toolBar_->addWidget(pageBox_);
+    pageLabel_ = new QLabel(this);
+    pageLabel_->setObjectName(QStringLiteral("pageLabel"));
+    pageLabel_->setContentsMargins(4, 0, 8, 0);
+    toolBar_->addWidget(pageLabel_);
+    next_ = AddAction("nextPage", tr("Next"), tr("Next page (Page Down)"));
+    next_->setIcon(style()->standardIcon(QStyle::SP_MediaSeekForward));
+    last_ = AddAction("lastPage", tr("Last"), tr("Last page (End)"));
+    last_->setIcon(style()->standardIcon(QStyle::SP_MediaSkipForward));
+    toolBar_->addSeparator();
+    zoomOut_ = AddAction("zoomOut", tr("Zoom Out"), tr("Zoom out (-)"));
+    zoomLabel_ = new QLabel(this);
+    zoomLabel_->setObjectName(QStringLiteral("zoomLabel"));
+    zoomLabel_->setContentsMargins(6, 0, 6, 0);
+    toolBar_->addWidget(zoomLabel_);
+    zoomIn_ = AddAction("zoomIn", tr("Zoom In"), tr("Zoom in (+)"));
+    fitWidth_ = AddAction("fitWidth", tr("Fit Width"), tr("Fit the page's width"));
+    fitWidth_->setCheckable(true);
+    wholePage_ = AddAction("wholePage", tr("Whole Page"), tr("Fit the whole page"));
+    wholePage_->setCheckable(true);
+    toolBar_->addSeparator();
+    find_ = AddAction("find", tr("Find..."), tr("Find text (Ctrl+F)"));
+    print_ = AddAction("print", tr("Print..."), tr("Print the report (Ctrl+P)"));
+    print_->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
+    export_ = AddAction("export", tr("Export..."),
+                        tr("Export the report to PDF, PNG, HTML, text or CSV"));
+    export_->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+
+    connect(first_, &QAction::triggered, this, &ReportViewer::FirstPage);
+    connect(previous_, &QAction::triggered, this, &ReportViewer::PreviousPage);
+    connect(next_, &QAction::triggered, this, &ReportViewer::NextPage);
+    connect(last_, &QAction::triggered, this, &ReportViewer::LastPage);
+    connect(pageBox_, &QLineEdit::returnPressed, this, &ReportViewer::PageBoxEntered);
+    connect(zoomIn_, &QAction::triggered, this, &ReportViewer::ZoomIn);
+    connect(zoomOut_, &QAction::triggered, this, &ReportViewer::ZoomOut);
+    connect(fitWidth_, &QAction::triggered, this, &ReportViewer::FitWidth);
+    connect(wholePage_, &QAction::triggered, this, &ReportViewer::FitWholePage);
+    connect(find_, &QAction::triggered, this, [this] {
+        findBar_->show();
+        findBox_->setFocus();
+        findBox_->selectAll();
+    });
+    connect(print_, &QAction::triggered, this, &ReportViewer::PrintWithDialog);
+    connect(export_, &QAction::triggered, this, &ReportViewer::ExportWithDialog);
 }
 
-void ReportViewer::ShowReport() {
-    if (!report_) {
-        SetDocument({});
-        return;
-    }
-    SetDocument(engine::run::RenderReport(*report_, options_, settings_));
+void ReportViewer::BuildRunBar() {
+    runBar_ = new QToolBar(this);
+    runBar_->setObjectName(QStringLiteral("runBar"));
+    runBar_->setFocusPolicy(Qt::NoFocus);
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("runProgress"));
+    progress_->setRange(0, 0); // busy until the count of records is known
+    progress_->setMaximumWidth(240);
+    runBar_->addWidget(progress_);
+    runLabel_ = new QLabel(this);
+    runLabel_->setObjectName(QStringLiteral("runLabel"));
+    runLabel_->setContentsMargins(8, 0, 8, 0);
+    runBar_->addWidget(runLabel_);
+    cancel_ = runBar_->addAction(tr("Cancel"));
+    cancel_->setObjectName(QStringLiteral("cancelRun"));
+    cancel_->setToolTip(tr("Stop running the report; the pages shown so far stay"));
+    connect(cancel_, &QAction::triggered, this, &ReportViewer::CancelRun);
+    runBar_->hide();
 }
 
 void ReportViewer::ShowPage(int number) {
     const int page = PageCount() == 0 ? 0 : std::clamp(number, 1, PageCount());
     if (page == current_) {
+        UpdateControls();
         return;
     }
     current_ = page;
@@ -200,11 +171,16 @@ void ReportViewer::LastPage() {
     ShowPage(PageCount());
 }
 
+void ReportViewer::PageBoxEntered() {
+    ShowPage(pageBox_->text().toInt());
+    setFocus();
+}
+
 QString ReportViewer::PageText() const {
     if (PageCount() == 0) {
         return tr("No pages");
     }
-    return tr("Page %1 of %2").arg(current_).arg(PageCount());
+    return tr("%1 of %2%3").arg(current_).arg(PageCount()).arg(complete_ ? "" : "+");
 }
 
 void ReportViewer::SetZoom(double zoom) {
@@ -239,9 +215,10 @@ double ReportViewer::FitZoom(ZoomMode mode) const {
     const QSize view = scroll_->maximumViewportSize();
     // A page fitted to the width is taller than the view: leave room for the scroll bar.
     const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int margins = 2 * PageCanvas::kMargin;
     const double width =
-        std::max(1, view.width() - 2 * kMargin - (mode == ZoomMode::FitWidth ? scrollBar : 0));
-    const double height = std::max(1, view.height() - 2 * kMargin);
+        std::max(1, view.width() - margins - (mode == ZoomMode::FitWidth ? scrollBar : 0));
+    const double height = std::max(1, view.height() - margins);
     const double byWidth = width / (page.width * pixelsPerTwip);
     if (mode == ZoomMode::FitWidth) {
         return byWidth;
@@ -256,6 +233,7 @@ void ReportViewer::ApplyZoom() {
     const engine::page::Page* page =
         current_ == 0 ? nullptr : &document_.pages[static_cast<std::size_t>(current_ - 1)];
     canvas_->Show(page, zoom_ * logicalDpiX() / kTwipsPerInch);
+    UpdateHighlights();
     UpdateControls();
     emit ZoomChanged(zoom_);
 }
@@ -266,88 +244,63 @@ void ReportViewer::UpdateControls() {
     previous_->setEnabled(any && current_ > 1);
     next_->setEnabled(any && current_ < PageCount());
     last_->setEnabled(any && current_ < PageCount());
+    pageBox_->setEnabled(any);
+    pageBox_->setText(any ? QString::number(current_) : QString());
+    pageLabel_->setText(any ? tr("of %1%2").arg(PageCount()).arg(complete_ ? "" : "+")
+                            : tr("No pages"));
     zoomIn_->setEnabled(zoom_ < kMaximumZoom);
     zoomOut_->setEnabled(zoom_ > kMinimumZoom);
     fitWidth_->setChecked(mode_ == ZoomMode::FitWidth);
     wholePage_->setChecked(mode_ == ZoomMode::WholePage);
-    export_->setEnabled(any);
-    pageLabel_->setText(PageText());
+    find_->setEnabled(any);
+    print_->setEnabled(any && complete_);
+    export_->setEnabled(any && complete_);
     zoomLabel_->setText(QStringLiteral("%1%").arg(std::lround(zoom_ * 100)));
-}
-
-void ReportViewer::ExportTo(const std::string& path) {
-    const std::string ext = LowerExtension(path);
-    if (ext == "pdf") {
-        WriteDocumentPdf(document_, path);
-    } else if (ext == "png") {
-        WriteDocumentPngs(document_, path);
-    } else if (ext == "html" || ext == "htm") {
-        WriteTextFile(path, engine::page::RenderHtml(document_));
-    } else if (ext == "txt") {
-        WriteTextFile(path, engine::page::RenderText(document_));
-    } else {
-        throw ExportError("Cannot export to " + path +
-                          ": the name must end in .pdf, .png, .html or .txt.");
-    }
-}
-
-void ReportViewer::ExportWithDialog() {
-    QString filter;
-    const QString path = QFileDialog::getSaveFileName(
-        this, tr("Export Report"), QString(),
-        tr("PDF (*.pdf);;PNG images, one per page (*.png);;HTML (*.html);;Text (*.txt)"), &filter);
-    if (path.isEmpty()) {
-        return;
-    }
-    std::string target = path.toStdString();
-    if (LowerExtension(target).empty()) {
-        // The extension of the chosen filter: "PDF (*.pdf)" gives ".pdf".
-        const auto open = filter.indexOf(QStringLiteral("*."));
-        const auto close = filter.indexOf(QLatin1Char(')'), open);
-        if (open >= 0 && close > open) {
-            target += filter.mid(open + 1, close - open - 1).toStdString();
-        }
-    }
-    try {
-        ExportTo(target);
-    } catch (const ExportError& e) {
-        QMessageBox::warning(this, tr("Export Report"), QString::fromStdString(e.what()));
-    }
 }
 
 void ReportViewer::keyPressEvent(QKeyEvent* event) {
     QScrollBar* vertical = scroll_->verticalScrollBar();
-    switch (event->key()) {
-    case Qt::Key_PageDown:
-    case Qt::Key_Right:
-        NextPage();
-        break;
-    case Qt::Key_PageUp:
-    case Qt::Key_Left:
-        PreviousPage();
-        break;
-    case Qt::Key_Home:
-        FirstPage();
-        break;
-    case Qt::Key_End:
-        LastPage();
-        break;
-    case Qt::Key_Plus:
-    case Qt::Key_Equal:
-        ZoomIn();
-        break;
-    case Qt::Key_Minus:
-        ZoomOut();
-        break;
-    case Qt::Key_Down:
-        vertical->setValue(vertical->value() + vertical->singleStep());
-        break;
-    case Qt::Key_Up:
-        vertical->setValue(vertical->value() - vertical->singleStep());
-        break;
-    default:
-        QWidget::keyPressEvent(event);
-        return;
+    if (event->matches(QKeySequence::Find)) {
+        find_->trigger();
+    } else if (event->matches(QKeySequence::Print)) {
+        print_->trigger();
+    } else if (event->matches(QKeySequence::FindNext)) {
+        FindNext();
+    } else if (event->matches(QKeySequence::FindPrevious)) {
+        FindPrevious();
+    } else {
+        switch (event->key()) {
+        case Qt::Key_PageDown:
+        case Qt::Key_Right:
+            NextPage();
+            break;
+        case Qt::Key_PageUp:
+        case Qt::Key_Left:
+            PreviousPage();
+            break;
+        case Qt::Key_Home:
+            FirstPage();
+            break;
+        case Qt::Key_End:
+            LastPage();
+            break;
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+            ZoomIn();
+            break;
+        case Qt::Key_Minus:
+            ZoomOut();
+            break;
+        case Qt::Key_Down:
+            vertical->setValue(vertical->value() + vertical->singleStep());
+            break;
+        case Qt::Key_Up:
+            vertical->setValue(vertical->value() - vertical->singleStep());
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+            return;
+        }
     }
     event->accept();
 }
