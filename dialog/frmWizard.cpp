@@ -63,6 +63,7 @@ frmWizard::frmWizard() : Form("frmWizard") {
     cmdBack.Click = [this] { cmdBack_Click(); };
     cmdCancel.Click = [this] { cmdCancel_Click(); };
     cmdHelp.Click = [this] { cmdHelp_Click(); };
+    FinishCmd.Click = [this] { FinishCmd_Click(); };
     Add.Click = [this] { Add_Click(); };
     AddAll.Click = [this] { AddAll_Click(); };
     Remove.Click = [this] { Remove_Click(); };

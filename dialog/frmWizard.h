@@ -39,6 +39,8 @@ public:
     void cmdBack_Click();
     void cmdCancel_Click();
     void cmdHelp_Click();
+    // Builds the report from every choice, saves it and starts the chosen output.
+    void FinishCmd_Click();
     // Page 1, and the database tree that pages 1, 2, 3 and 5 pick fields from.
     void Add_Click();
     void AddAll_Click();
@@ -300,6 +302,23 @@ void OpenHelp(std::intptr_t owner, const std::string& path);
 std::string PageHelpTopic(int page);
 // CloseHelpWindow, then unloads the dialog.
 void CloseWizard();
+
+// What Finish does after the save: show the report in the preview window, nothing more, or
+// open the saved file with the program registered for report files.
+enum class OutputMode { Preview = 0, Later = 1, Designer = 2 };
+// The output the option buttons of the last page choose.
+OutputMode ChosenOutputMode();
+// name without the blanks around it, with ".rpt" appended unless it already ends so (in any
+// case).
+std::string WithReportExtension(const std::string& name);
+// Saves the current report under name (option as the engine takes it); true on success, else
+// the engine's description is shown under "Error" and the result is false.
+bool SaveReportFile(const std::string& name, int option);
+// In mode Designer, starts the program registered for name with the quoted name as its
+// argument, without waiting; when none is registered or it cannot start, says so under "Error".
+void LaunchDesigner(OutputMode mode, const std::string& name);
+// Shows the current report read-only in the preview window, modally.
+void ShowPreview();
 
 // The highest tag of the controls every page shares; page p's controls have the tags above
 // kLastCommonTag + PageControlEnd(p - 1) up to kLastCommonTag + PageControlEnd(p).

@@ -1,11 +1,14 @@
 // foliant: the host program. Commands:
 //   foliant inspect FILE.rpt            the report's structure as JSON
-//   foliant demo [--db DB] [--out FILE]  make a report over the sample database and save it
+//   foliant demo [--db DB] [--out FILE] [--style N]  the wizard walked through by a script over
+//                                       the sample database: saves a report and its PDF
 //   foliant new [DB]                    a new columnar report over DB, then the wizard
 //   foliant edit FILE.rpt               the wizard over a saved report
 //   foliant script SCRIPT [--db DB | --report FILE.rpt]  the wizard headless, driven by a script
 //   foliant export FILE.rpt --pdf|--png|--html|--text OUT  the report written without a window
 //   foliant preview FILE.rpt            the report's pages in a window
+//   foliant design FILE.rpt             the program that opens .rpt files (also: foliant
+//                                       FILE.rpt); for now the report's pages in a window
 //   foliant register [--library LIB]    registers the component, the .rpt file type and the
 //                                       folder of the help files
 //   foliant unregister [--library LIB]  removes these registrations
@@ -18,6 +21,7 @@
 #include "apps/foliant/Preview.h"
 #include "apps/foliant/Registration.h"
 #include "apps/foliant/ReportSettings.h"
+#include "dialog/frmWizard.h"
 #include "script/Script.h"
 #ifdef FOLIANT_WITH_GUI
 #include "apps/foliant/WizardWindow.h"
@@ -27,10 +31,12 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <exception>
 #include <iostream>
 #include <new>
 #include <string>
+#include <vector>
 
 using foliant::app::FailWith;
 
@@ -67,8 +73,8 @@ void DeclareReportCommands(CLI::App& app, Commands& c) {
     c.inspect = app.add_subcommand("inspect", "Print a report file's structure as JSON");
     c.inspect->add_option("FILE", c.inspectPath, "the report file (.rpt)")->required();
 
-    c.demo = app.add_subcommand(
-        "demo", "Make a report over the sample database, save it and print its structure");
+    c.demo = app.add_subcommand("demo", "Walk through the wizard over the sample database, save "
+                                        "the report and its PDF and print the first page");
     c.demo->add_option("--db", c.demoDatabase, "the database (default: the sample database)");
     c.demo->add_option("--out", c.demoOut, "the report file to write (default: foliant-demo.rpt)");
     c.demo->add_option("--style", c.demoStyle, "the layout style, 0 to 9 (default: 0, Standard)")
@@ -142,14 +148,14 @@ int RunWizardScript(const Commands& c) {
     return 0;
 }
 
-int Demo(const Commands& c) {
-    const auto report =
-        foliant::app::BuildDemoReport(foliant::app::DatabaseOrSample(c.demoDatabase), c.demoStyle);
-    report->SaveToFile(c.demoOut, 0);
-    // Print what was saved, read back from the file.
-    const auto saved = foliant::engine::LoadReportFromFile(c.demoOut);
-    std::cout << foliant::engine::DescribeReport(*saved) << "\n";
-    std::cerr << "foliant: saved the report to " << c.demoOut << "\n";
+int Demo(const Commands& c, int argc, char** argv) {
+    try {
+        foliant::app::RunDemo(foliant::app::DatabaseOrSample(c.demoDatabase), c.demoOut,
+                              c.demoStyle, std::cout, argc, argv);
+    } catch (const foliant::script::ScriptError& e) {
+        return FailWith("The walk through the wizard stopped at step " + std::to_string(e.Line()) +
+                        ": " + e.Reason());
+    }
     return 0;
 }
 
@@ -173,9 +179,21 @@ int RunCommand(const Commands& c, int argc, char** argv) {
         return RunWizardScript(c);
     }
     if (*c.demo) {
-        return Demo(c);
+        return Demo(c, argc, argv);
     }
     return 1;
+}
+
+// The program registered for report files is started with the file alone ("foliant
+// FILE.rpt"): that opens it as "foliant design FILE.rpt" would.
+std::vector<std::string> Arguments(int argc, char** argv) {
+    std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
+    if (args.size() == 1 && foliant::Wizard::WithReportExtension(args[0]) == args[0] &&
+        args[0].front() != '-') {
+        args.insert(args.begin(), "design");
+    }
+    std::reverse(args.begin(), args.end()); // CLI11 takes the arguments last first
+    return args;
 }
 
 } // namespace
@@ -192,9 +210,11 @@ int main(int argc, char** argv) {
     DeclareRegistrationCommands(app, commands);
     const auto& exportCommand = foliant::app::AddExportCommand(app);
     const auto& previewCommand = foliant::app::AddPreviewCommand(app);
+    const auto& designCommand = foliant::app::AddDesignCommand(app);
 
     try {
-        app.parse(argc, argv);
+        auto args = Arguments(argc, argv);
+        app.parse(args);
     } catch (const CLI::Success& e) {
         // --help and --version.
         return app.exit(e);
@@ -208,6 +228,9 @@ int main(int argc, char** argv) {
     }
     if (*previewCommand.command) {
         return foliant::app::RunPreview(previewCommand, argc, argv);
+    }
+    if (*designCommand.command) {
+        return foliant::app::RunPreview(designCommand, argc, argv);
     }
     try {
         return RunCommand(commands, argc, argv);

@@ -29,24 +29,37 @@ protected:
     }
 };
 
-TEST_F(CliTest, DemoSavesAReportThatInspectPrints) {
+TEST_F(CliTest, DemoWalksTheWizardAndSavesTheReportAndItsPdfAndPrintsTheFirstPage) {
     const Outcome demo = Foliant("demo");
     ASSERT_EQ(demo.status, 0) << demo.err;
     ASSERT_TRUE(fs::exists(dir / "foliant-demo.rpt"));
-    EXPECT_NE(demo.out.find("\"title\": \"Sales by Country\""), std::string::npos);
+    ASSERT_TRUE(fs::exists(dir / "foliant-demo.pdf"));
+    EXPECT_EQ(Slurp(dir / "foliant-demo.pdf").rfind("%PDF", 0), 0U);
+    // The first page as text, then where the two files are; no structure dump.
+    EXPECT_NE(demo.out.find("Sales by Country"), std::string::npos) << demo.out;
+    EXPECT_NE(demo.out.find("CustomerName"), std::string::npos) << demo.out;
+    EXPECT_EQ(demo.out.find("\"areas\""), std::string::npos);
+    EXPECT_NE(demo.out.find("foliant-demo.rpt\n"), std::string::npos);
+    EXPECT_NE(demo.out.find("foliant-demo.pdf\n"), std::string::npos);
 
     const Outcome inspect = Foliant("inspect foliant-demo.rpt");
     ASSERT_EQ(inspect.status, 0) << inspect.err;
     EXPECT_EQ(inspect.err, "");
-    // The structure: areas with the group, objects, the summary and its grand total, the sort.
+    // What the walk chose: the group with its sum (a grand total too) and count, the top five
+    // countries, the filter and the style.
     for (const char* expected :
          {"\"name\": \"GH1\"", "\"name\": \"GF1\"", "\"field\": \"{Customers.Country}\"",
-          "\"name\": \"Sum of {Orders.Amount}\"", "\"grandTotal\": true", "\"summarySorts\": [",
+          "\"name\": \"Sum of {Orders.Amount}\"", "\"name\": \"Count of {Orders.Amount}\"",
+          "\"grandTotal\": true", "\"topCount\": 5",
           "\"selectionFormula\": \"{Orders.Amount} > 100\"", "\"styleName\": \"Standard\"",
           "\"left\": ", "\"width\": "}) {
         EXPECT_NE(inspect.out.find(expected), std::string::npos) << expected;
     }
-    EXPECT_EQ(inspect.out, demo.out) << "demo prints the structure of what it saved";
+    // A second run asks to replace the files and does.
+    const Outcome again = Foliant("demo --style 3");
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_NE(Foliant("inspect foliant-demo.rpt").out.find("\"styleName\": \"Table\""),
+              std::string::npos);
 }
 
 TEST_F(CliTest, InspectOfATruncatedFileNamesTheFileAndTheProblem) {
