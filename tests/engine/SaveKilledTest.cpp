@@ -5,6 +5,7 @@
 // runs a thousand and prints the figures.
 
 #include "engine/AtomicFile.h"
+#include "tests/engine/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +23,7 @@
 
 namespace fs = std::filesystem;
 using foliant::engine::WriteFileAtomically;
+using foliant::engine::test::TempDir;
 
 namespace {
 
@@ -53,16 +55,8 @@ std::string Version(char fill, std::size_t size = 2 << 20) {
 
 class SaveKilled : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "foliant-kill-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    fs::path dir;
+    TempDir folder;
+    const fs::path& dir = folder.Path();
 };
 
 TEST_F(SaveKilled, TheFileIsOldOrNewWholeAndTheNextSaveLeavesNoTemporaries) {
