@@ -17,7 +17,10 @@ namespace foliant::engine::run {
 using ObjectTrace = std::vector<std::vector<int>>;
 
 // LayOutReport, also filling `trace`.
-FOLIANT_ENGINE_API page::Document
-LayOutReportTraced(const RunResult& run, const LayoutSettings& settings, ObjectTrace& trace);
+// (One line, so the check of the engine's exports finds the name.)
+// clang-format off
+FOLIANT_ENGINE_API page::Document LayOutReportTraced(const RunResult& run, const LayoutSettings& settings,
+                                                     ObjectTrace& trace);
+// clang-format on
 
 } // namespace foliant::engine::run
