@@ -27,6 +27,7 @@ layers=(
     "resources registry"
     "wizard"
     "generate"
+    "design"
     "preview"
     "dialog"
     "component"
@@ -37,7 +38,7 @@ layers=(
     "apps"
 )
 qt_layer="ui/qt"
-product=(engine samples platform resources registry wizard generate preview dialog component ui
+product=(engine samples platform resources registry wizard generate design preview dialog component ui
          script library examples apps)
 
 ranks=""

@@ -4,9 +4,10 @@
 #   bash scripts/fuzz.sh [SECONDS] [TARGET...]
 #
 # Each target runs SECONDS (default 60) in a fresh working corpus seeded from fuzz/corpus/NAME,
-# so the committed seeds are never changed. A finding stops with the fuzzer's report and the
-# crashing input in build/fuzz/findings; the exit status is then non-zero. Extra options for
-# libFuzzer can be given in FUZZ_OPTIONS (for a long run: FUZZ_OPTIONS="-runs=10000000").
+# so the committed seeds are never changed. Targets run side by side, one per processor
+# (FOLIANT_FUZZ_JOBS changes that). A finding stops with the fuzzer's report and the crashing
+# input in build/fuzz/findings; the exit status is then non-zero. Extra options for libFuzzer
+# can be given in FUZZ_OPTIONS (for a long run: FUZZ_OPTIONS="-runs=10000000").
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,6 +17,7 @@ targets=("$@")
 if ((${#targets[@]} == 0)); then
     targets=(formula_fuzz report_file_fuzz registry_value_fuzz script_fuzz date_time_fuzz)
 fi
+jobs="${FOLIANT_FUZZ_JOBS:-$(nproc)}"
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target "${targets[@]}"
@@ -25,22 +27,46 @@ findings=build/fuzz/findings
 mkdir -p "$findings"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+scratch="$(mktemp -d)"
+trap 'rm -rf "$scratch"' EXIT
 
-for target in "${targets[@]}"; do
-    name="${target%_fuzz}"
-    work="$(mktemp -d)"
-    trap 'rm -rf "$work"' EXIT
-    options=(-max_total_time="$seconds" -artifact_prefix="$findings/$name-" -print_final_stats=1)
-    [[ -f "fuzz/$name.dict" ]] && options+=(-dict="fuzz/$name.dict")
-    echo "fuzz: $target for ${seconds}s" >&2
-    # shellcheck disable=SC2086 # FUZZ_OPTIONS is a list of options
+# Runs one target in its own working folder; its log goes to $scratch/NAME.log.
+run_target() {
+    local target="$1" name="${1%_fuzz}"
+    local work="$scratch/$name"
     mkdir -p "$work/corpus" "$work/tmp"
+    local options=(-max_total_time="$seconds" -artifact_prefix="$findings/$name-" -print_final_stats=1)
+    [[ -f "fuzz/$name.dict" ]] && options+=(-dict="fuzz/$name.dict")
+    # shellcheck disable=SC2086 # FUZZ_OPTIONS is a list of options
     TMPDIR="$work/tmp" "$build/$target" "${options[@]}" ${FUZZ_OPTIONS:-} "$work/corpus" \
-        "fuzz/corpus/$name" 2>"$work.log" || {
-        tail -60 "$work.log" >&2
-        exit 1
-    }
-    grep -E "stat::number_of_executed_units|Done [0-9]+ runs" "$work.log" >&2 || true
-    rm -rf "$work" "$work.log"
-    trap - EXIT
+        "fuzz/corpus/$name" >"$scratch/$name.log" 2>&1
+}
+
+# Reports one finished target: its figures, or the end of its log when it found something.
+report_target() {
+    local target="$1" status="$2" log="$scratch/${1%_fuzz}.log"
+    if ((status != 0)); then
+        echo "fuzz: $target failed" >&2
+        tail -60 "$log" >&2
+        return 1
+    fi
+    echo "fuzz: $target ran ${seconds}s" >&2
+    grep -E "stat::number_of_executed_units|Done [0-9]+ runs" "$log" >&2 || true
+}
+
+declare -A running=()
+failed=0
+wait_for_one() {
+    local pid status=0
+    wait -n -p pid "${!running[@]}" || status=$?
+    report_target "${running[$pid]}" "$status" || failed=1
+    unset "running[$pid]"
+}
+for target in "${targets[@]}"; do
+    ((${#running[@]} < jobs)) || wait_for_one
+    echo "fuzz: $target for ${seconds}s" >&2
+    run_target "$target" &
+    running[$!]="$target"
 done
+while ((${#running[@]} > 0)); do wait_for_one; done
+exit "$failed"

@@ -1,5 +1,6 @@
 #include "apps/foliant/Registration.h"
 
+#include "apps/foliant/DesktopFiles.h"
 #include "apps/foliant/InstalledFiles.h"
 #include "apps/foliant/ReportSettings.h"
 #include "engine/FileAccess.h"
@@ -284,6 +285,14 @@ int RunRegister(const std::string& library) {
     std::cout << "Registered the component " << component << " and the .rpt file type "
               << "(opened with \"" << program << "\" design).\n";
     try {
+        const auto files = RegisterDesktopFiles(program);
+        std::cout << "Wrote the desktop's launcher " << files[0] << " and the file type "
+                  << files[1] << ".\n";
+    } catch (const RegistrationError& e) {
+        // Finish still finds this program through the registry.
+        std::cerr << "foliant: warning: " << e.what() << "\n";
+    }
+    try {
         const std::string folder = help::HelpFilesFolder();
         if (const auto names = RegisterHelpFiles(folder); !names.empty()) {
             std::cout << "Registered the help files in " << folder << " (" << names.size()
@@ -307,6 +316,7 @@ int RunUnregister(const std::string& library) {
     }
     UnregisterReportFiles();
     UnregisterHelpFiles(help::HelpFilesFolder());
+    UnregisterDesktopFiles();
     if (!failure.empty()) {
         return FailWith(failure);
     }

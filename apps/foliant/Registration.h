@@ -54,7 +54,8 @@ void UnregisterHelpFiles(const std::string& folder);
 std::string ProgramPath();
 
 // The commands foliant register and foliant unregister: the component and the file type
-// together, then the help files (a help file that cannot be registered only warns). While one runs,
+// together, then the desktop's launcher and MIME type for this user (DesktopFiles.h) and the
+// help files (a desktop file or help file that cannot be registered only warns). While one runs,
 // other register and unregister commands of the same registry wait, so the two registrations always
 // change together. Print what was done and return 0, or return 1 after one line on stderr.
 int RunRegister(const std::string& library);

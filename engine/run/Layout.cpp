@@ -1,5 +1,7 @@
 #include "engine/run/Layout.h"
 
+#include "engine/run/LayoutTrace.h"
+
 #include "engine/page/FontMetrics.h"
 
 #include <algorithm>
@@ -22,6 +24,7 @@ enum class Deferred { TotalPageCount, PageNofM };
 struct RenderedSection {
     std::vector<page::PageItem> items; // relative to the section's top left corner
     std::vector<std::pair<std::size_t, Deferred>> deferred;
+    std::vector<std::pair<std::size_t, int>> sources; // item -> the object that drew it
     int height = 0;
     bool table = false; // a band of the style's grid
     int tableTop = 0;   // where in the band the grid starts
@@ -67,8 +70,8 @@ bool IsNumberValue(const Value& v) {
 
 class Layouter {
 public:
-    Layouter(const RunResult& run, const LayoutSettings& settings)
-        : run_(run), report_(*run.report), settings_(settings),
+    Layouter(const RunResult& run, const LayoutSettings& settings, ObjectTrace* trace = nullptr)
+        : trace_(trace), run_(run), report_(*run.report), settings_(settings),
           style_(StyleFor(report_.GetLayoutStyle())),
           printTime_(settings.printTime ? *settings.printTime : LocalTimeNow()),
           width_(PaperWidth(settings.paper)), height_(PaperHeight(settings.paper)) {
@@ -76,6 +79,10 @@ public:
             running_.emplace(rt.get(), SummaryAccumulator(rt->GetSummaryOperation()));
         }
         path_.push_back(&run_.tree->Root());
+        const auto objects = report_.AllObjects();
+        for (std::size_t i = 0; i < objects.size(); ++i) {
+            objectIndex_.emplace(objects[i].get(), static_cast<int>(i));
+        }
         // The width the style's rules, grid and boxes span: as wide as the widest band's
         // objects, at most the printable width.
         const int printable = width_ - 2 * kPageMargin;
@@ -184,6 +191,9 @@ private:
         p.width = width_;
         p.height = height_;
         document_.pages.push_back(std::move(p));
+        if (trace_ != nullptr) {
+            trace_->emplace_back();
+        }
         y_ = kPageMargin;
         bottom_ = height_ - kPageMargin - pageFooterHeight_;
         if (document_.pages.size() == 1) {
@@ -361,6 +371,15 @@ private:
                 page.items.push_back(std::move(item));
             }
         }
+        if (trace_ != nullptr) {
+            auto& traced = trace_->back();
+            traced.resize(page.items.size(), -1);
+            for (const auto& [index, object] : r.sources) {
+                if (kept[index] != SIZE_MAX) {
+                    traced[kept[index]] = object;
+                }
+            }
+        }
         for (const auto& [index, kind] : r.deferred) {
             if (kept[index] != SIZE_MAX) {
                 deferred_.push_back({document_.pages.size() - 1, kept[index], kind});
@@ -379,6 +398,9 @@ private:
         r.items.insert(r.items.begin(), std::move(item));
         for (auto& d : r.deferred) {
             ++d.first;
+        }
+        for (auto& s : r.sources) {
+            ++s.first;
         }
     }
 
@@ -611,6 +633,7 @@ private:
                 if (deferred) {
                     out.deferred.emplace_back(out.items.size(), *deferred);
                 }
+                out.sources.emplace_back(out.items.size(), objectIndex_.at(object.get()));
                 out.items.emplace_back(std::move(run));
             }
             out.height = std::max(out.height, object->Top() + grown);
@@ -683,6 +706,7 @@ private:
         Deferred kind;
     };
 
+    ObjectTrace* trace_;
     const RunResult& run_;
     const Report& report_;
     const LayoutSettings& settings_;
@@ -700,6 +724,7 @@ private:
     std::int64_t recordNumber_ = 0;
     std::int64_t groupNumber_ = 0;
     std::map<const FieldDefinition*, SummaryAccumulator> running_;
+    std::map<const ReportObject*, int> objectIndex_;
     std::vector<Pending> deferred_;
     int contentWidth_ = 0;
     std::vector<int> columnEdges_;
@@ -712,6 +737,17 @@ private:
 
 page::Document LayOutReport(const RunResult& run, const LayoutSettings& settings) {
     return Layouter(run, settings).Run();
+}
+
+page::Document LayOutReportTraced(const RunResult& run, const LayoutSettings& settings,
+                                  ObjectTrace& trace) {
+    trace.clear();
+    page::Document document = Layouter(run, settings, &trace).Run();
+    trace.resize(document.pages.size());
+    for (std::size_t p = 0; p < document.pages.size(); ++p) {
+        trace[p].resize(document.pages[p].items.size(), -1);
+    }
+    return document;
 }
 
 page::Document RenderReport(const Report& report, const RunOptions& options,

@@ -30,6 +30,10 @@ using foliant::testing::SetClassesText;
 
 class RegisterCli : public ::testing::Test {
 protected:
+    // register writes the desktop's files under the user's data folder: this test's own.
+    RegisterCli() : data(registry.Folder() / "data") { ::setenv("XDG_DATA_HOME", data.c_str(), 1); }
+    ~RegisterCli() override { ::unsetenv("XDG_DATA_HOME"); }
+
     Outcome Foliant(const std::string& args) {
         return RunCaptured(Quote(FOLIANT_EXE) + " " + args, registry.Folder());
     }
@@ -48,6 +52,7 @@ protected:
     }
 
     foliant::testing::TempRegistry registry;
+    fs::path data;
 };
 
 TEST_F(RegisterCli, RegisterMakesTheComponentCreatableAndThisProgramOpenReports) {
@@ -88,6 +93,42 @@ TEST_F(RegisterCli, RegisterMakesTheComponentCreatableAndThisProgramOpenReports)
     EXPECT_EQ(ClassesText(".rpt"), std::nullopt);
     EXPECT_EQ(ClassesText("Foliant.Report"), std::nullopt);
     EXPECT_TRUE(foliant::shell::DocumentCommand(report).empty());
+}
+
+TEST_F(RegisterCli, RegisterWritesAValidLauncherAndFileTypeForTheUserAndUnregisterRemovesThem) {
+    const auto r = Foliant("register");
+    ASSERT_EQ(r.status, 0) << r.err;
+    // Each line once: the desktop's cache tools run in child processes of their own.
+    const auto count = [&](const std::string& text) {
+        std::size_t n = 0;
+        for (auto at = r.out.find(text); at != std::string::npos; at = r.out.find(text, at + 1)) {
+            ++n;
+        }
+        return n;
+    };
+    EXPECT_EQ(count("Registered the component"), 1u) << r.out;
+    const fs::path launcher = data / "applications/foliant.desktop";
+    const fs::path type = data / "mime/packages/foliant.xml";
+    ASSERT_TRUE(fs::exists(launcher)) << r.out;
+    ASSERT_TRUE(fs::exists(type));
+    const auto valid = RunCaptured("desktop-file-validate " + Quote(launcher.string()), data);
+    EXPECT_EQ(valid.status, 0) << valid.out << valid.err;
+    EXPECT_EQ(valid.out + valid.err, "");
+    EXPECT_NE(Slurp(launcher).find("Exec=\"" + Canonical(FOLIANT_EXE) + "\" design %f\n"),
+              std::string::npos)
+        << Slurp(launcher);
+    // The desktop's caches say *.rpt is a report and the launcher opens reports.
+    EXPECT_NE(Slurp(data / "mime/globs2").find(":application/x-foliant-report:*.rpt"),
+              std::string::npos);
+    EXPECT_NE(Slurp(data / "applications/mimeinfo.cache")
+                  .find("application/x-foliant-report=foliant.desktop;"),
+              std::string::npos);
+
+    const auto u = Foliant("unregister");
+    ASSERT_EQ(u.status, 0) << u.err;
+    EXPECT_FALSE(fs::exists(launcher));
+    EXPECT_FALSE(fs::exists(type));
+    EXPECT_EQ(Slurp(data / "mime/globs2").find("x-foliant-report"), std::string::npos);
 }
 
 TEST_F(RegisterCli, UnregisterLeavesAReportFileTypeAnotherProgramTookOver) {

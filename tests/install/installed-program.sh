@@ -19,6 +19,7 @@ run() { timeout -k 10 300 "$@"; }
 mkdir -p "$work/reference" "$work/elsewhere"
 unset FOLIANT_PREFIX FOLIANT_HELP_VIEWER FOLIANT_WIZARD_SCRIPT
 export FOLIANT_REGISTRY_DIR="$work/registry"
+export XDG_DATA_HOME="$work/data" # register writes the desktop files there
 
 # The results from the build tree, to compare with.
 (cd "$work/reference" && run "$build/apps/foliant/foliant" demo --out demo.rpt >demo.json &&

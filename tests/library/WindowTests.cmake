@@ -80,3 +80,59 @@ foliant_add_test(NAME library_gui_host_tests
     SOURCES GuiApplicationHostTest.cpp ${PROJECT_SOURCE_DIR}/examples/qt-host/Component.cpp
     LIBS foliant_wizard Foliant::sample_db Qt6::Gui)
 target_include_directories(library_gui_host_tests PRIVATE ${PROJECT_SOURCE_DIR}/examples/qt-host)
+
+# The C host walks the real wizard to Finish: two fields, a group with a summary, every page,
+# then the preview window, which shows the report's first page and, closed, hands control back
+# to the host. The report Finish saved is checked, and is the one a headless walk saves.
+set(walk_steps "wait frmWizard | click Add | click Add | click cmdNext")
+foreach(down 1 2)
+    string(APPEND walk_steps " | key DatabaseTreeView Down")
+endforeach()
+string(APPEND walk_steps " | click AddGroup | click cmdNext")
+foreach(down 1 2 3 4 5)
+    string(APPEND walk_steps " | key DatabaseTreeView Down")
+endforeach()
+string(APPEND walk_steps " | click AddTotal | click cmdNext | click cmdNext | click cmdNext"
+    " | click cmdNext | click FinishCmd | wait QuickView | text pageBox ^1$"
+    " | text pageLabel ^of [0-9]+$ | close QuickView")
+add_test(NAME library_c_host_finishes_with_the_preview
+    COMMAND ${CMAKE_COMMAND} -DXVFB_RUN=${FOLIANT_XVFB_RUN} -DHOST=$<TARGET_FILE:foliant_c_host>
+        -DDATABASE=${sample_db} -DHOOK=$<TARGET_FILE:foliant_test_hook>
+        -DFOLIANT=$<TARGET_FILE:foliant> -DSCRIPT=${scripts}/walk-to-finish.txt
+        "-DSTEPS=${walk_steps}" -DDIR=${CMAKE_CURRENT_BINARY_DIR}/finish-run
+        -P ${CMAKE_CURRENT_SOURCE_DIR}/HostedFinish.cmake)
+set_tests_properties(library_c_host_finishes_with_the_preview PROPERTIES
+    RESOURCE_LOCK x_display TIMEOUT 240)
+
+# A folder and registry store of their own for the runs below, holding a report file where
+# Finish saves, so that every Finish asks before replacing it.
+set(preview_dir ${CMAKE_CURRENT_BINARY_DIR}/preview-run)
+add_test(NAME library_preview_fixture
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${preview_dir}/registry ${preview_dir}/Report1.rpt)
+add_test(NAME library_preview_fixture_folder
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${preview_dir}/registry)
+add_test(NAME library_preview_fixture_report
+    COMMAND ${CMAKE_COMMAND} -E touch ${preview_dir}/Report1.rpt)
+set_tests_properties(library_preview_fixture PROPERTIES FIXTURES_SETUP library_preview_clean)
+set_tests_properties(library_preview_fixture_folder PROPERTIES
+    FIXTURES_REQUIRED library_preview_clean FIXTURES_SETUP library_preview_folder)
+set_tests_properties(library_preview_fixture_report PROPERTIES
+    FIXTURES_REQUIRED library_preview_folder FIXTURES_SETUP library_preview_run)
+set(in_preview_dir ${CMAKE_COMMAND} -E env FOLIANT_REGISTRY_DIR=${preview_dir}/registry)
+set(to_finish "click Add | click cmdNext | click cmdNext | click cmdNext | click cmdNext")
+
+# The Qt host runs the wizard twice: the first Finish shows the preview, which is moved and
+# closed; the second shows it again at exactly that place and size.
+library_window_test(library_sample_qt_host_preview_placement
+    "wait frmWizard | ${to_finish} | click FinishCmd | press Yes | wait QuickView | text pageBox ^1$ | move QuickView 100 80 700 500 | close QuickView | gone QuickView | window-click newReport | wait frmWizard | ${to_finish} | click FinishCmd | press Yes | wait QuickView | geometry QuickView 100 80 700 500 | close QuickView | gone QuickView | close HostWindow"
+    ${in_preview_dir} $<TARGET_FILE:foliant_qt_host> ${sample_db} --new)
+set_tests_properties(library_sample_qt_host_preview_placement PROPERTIES
+    WORKING_DIRECTORY ${preview_dir} FIXTURES_REQUIRED library_preview_run)
+
+# Finish with the preview, twice over, each time loading and unloading the component:
+# closing the preview returns to the host, and the runs leave no objects, threads or leaks.
+library_window_test(library_load_unload_preview
+    "wait frmWizard | ${to_finish} | click FinishCmd | press Yes | wait QuickView | text pageBox ^1$ | close QuickView | gone QuickView | again"
+    ${in_preview_dir} $<TARGET_FILE:library_load_unload> ${foliant_library} ${sample_db} 2 1)
+set_tests_properties(library_load_unload_preview PROPERTIES
+    WORKING_DIRECTORY ${preview_dir} FIXTURES_REQUIRED library_preview_run)

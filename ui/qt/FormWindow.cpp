@@ -183,6 +183,25 @@ void FormWindow::ApplyNormalGeometry() {
     }
 }
 
+// Once the window is on screen its real frame is known; when it is not the frame the model
+// assumed, the window is placed again, so that its outer size is the one the model holds
+// (a placement stored at closing comes back at the same size, whatever frame the desktop
+// draws).
+void FormWindow::SettleFrame() {
+    const forms::Form* form = Model();
+    if (form == nullptr || !isVisible() || windowState() != Qt::WindowNoState ||
+        form->WindowState() != forms::WindowState::Normal ||
+        form->BorderStyle() == forms::BorderStyle::FixedDialog) {
+        return;
+    }
+    const int assumedWidth = ToPixels(form->Width() - form->ScaleWidth());
+    const int assumedHeight = ToPixels(form->Height() - form->ScaleHeight());
+    if (frameGeometry().width() - geometry().width() != assumedWidth ||
+        frameGeometry().height() - geometry().height() != assumedHeight) {
+        ApplyNormalGeometry();
+    }
+}
+
 void FormWindow::ApplyPlacement() {
     if (Model() == nullptr) {
         return;
@@ -215,6 +234,7 @@ void FormWindow::SyncShown() {
     if (Model()->Visible()) {
         ApplyPlacement();
         show();
+        SettleFrame();
         sync_.ShowFocus();
         ReportGeometry();
     } else {
@@ -234,6 +254,7 @@ void FormWindow::RunModal() {
     QMetaObject::invokeMethod(
         this,
         [this] {
+            SettleFrame();
             sync_.ShowFocus();
             ReportGeometry();
         },

@@ -67,6 +67,7 @@ private:
     void CloseByModel();
     void ReportGeometry();
     void ApplyNormalGeometry();
+    void SettleFrame();
 
     FormWidgets widgets_;
     ModelSync sync_;

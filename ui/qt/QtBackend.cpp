@@ -264,7 +264,8 @@ forms::FrameExtents QtBackend::Frame(const forms::Form& form) const {
                 ToTwips(outer.right() - inner.right()), ToTwips(outer.bottom() - inner.bottom())};
     }
     if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
-        return {};
+        // The offscreen platform gives every decorated window a 2-pixel frame.
+        return {30, 30, 30, 30};
     }
     // Before the window exists: a typical decorated window (4 px borders, 23 px title bar).
     return {60, 345, 60, 60};

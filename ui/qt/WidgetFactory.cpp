@@ -46,8 +46,19 @@ QWidget* CreateButton(QWidget* parent) {
     return button;
 }
 
+// Option buttons and check boxes take a click anywhere in the rectangle the form gives them,
+// not only on their mark and caption: a click on the blank part of a row beside a short
+// caption selects that row.
+template <class Button> class WholeRowButton : public Button {
+public:
+    using Button::Button;
+
+protected:
+    bool hitButton(const QPoint& pos) const override { return this->rect().contains(pos); }
+};
+
 QWidget* CreateOptionButton(QWidget* parent) {
-    auto* radio = new QRadioButton(parent);
+    auto* radio = new WholeRowButton<QRadioButton>(parent);
     radio->setAutoExclusive(false); // the model keeps option buttons exclusive
     return radio;
 }
@@ -112,7 +123,7 @@ QWidget* CreateOfKind(forms::Control& control, QWidget* parent) {
     case forms::ControlKind::CommandButton:
         return CreateButton(parent);
     case forms::ControlKind::CheckBox:
-        return new QCheckBox(parent);
+        return new WholeRowButton<QCheckBox>(parent);
     case forms::ControlKind::OptionButton:
         return CreateOptionButton(parent);
     case forms::ControlKind::TextBox:

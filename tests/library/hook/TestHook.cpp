@@ -11,6 +11,12 @@
 //   click NAME         a mouse click on the control NAME of the current window
 //   key NAME KEY       a key (Enter, Escape, Tab, Down, Up) on the control NAME
 //   type NAME TEXT     types TEXT into the control NAME
+//   text NAME PATTERN  until the text the control NAME of the current window shows (a line
+//                      box, label or button) matches the regular expression PATTERN
+//   move NAME L T W H  moves and sizes the window NAME (pixels), as a person drags its
+//                      frame; it becomes current
+//   geometry NAME L T W H  checks that the shown window NAME stands at exactly that place
+//                      and size (pixels)
 //   shot PATH          a picture of the current window, as the screen shows it
 //   modal-over NAME    checks that the current window is modal and stands over the window NAME
 //   blocked NAME       presses the mouse on the button NAME of another window through the
@@ -21,13 +27,18 @@
 //   close NAME         closes the window NAME as its close button does
 //   child NAME         until a program NAME runs as a child of this process
 //   no-child NAME      until no program NAME runs as a child of this process
+//   press TEXT         until a modal window (a message box) shows a button reading TEXT
+//                      (mnemonic marks left out), then clicks it
 //   again              starts over at the first step
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -96,9 +107,10 @@ QWidget* FindAnywhere(const QString& name) {
 
 // Steps that only wait for something.
 bool IsWait(const QString& verb) {
-    static const QStringList waits{QStringLiteral("wait"), QStringLiteral("wait-window"),
-                                   QStringLiteral("gone"), QStringLiteral("child"),
-                                   QStringLiteral("no-child")};
+    static const QStringList waits{QStringLiteral("wait"),     QStringLiteral("wait-window"),
+                                   QStringLiteral("gone"),     QStringLiteral("child"),
+                                   QStringLiteral("no-child"), QStringLiteral("text"),
+                                   QStringLiteral("press")};
     return waits.contains(verb);
 }
 
@@ -124,6 +136,34 @@ bool ChildRuns(const QString& name) {
         }
     }
     return false;
+}
+
+// The text a control shows: a line box's, a label's or a button's; null for any other.
+QString ShownText(const QWidget& control) {
+    if (const auto* box = qobject_cast<const QLineEdit*>(&control)) {
+        return box->text();
+    }
+    if (const auto* label = qobject_cast<const QLabel*>(&control)) {
+        return label->text();
+    }
+    if (const auto* button = qobject_cast<const QAbstractButton*>(&control)) {
+        return button->text();
+    }
+    return {};
+}
+
+// The four whole numbers of a step's argument, as a rectangle; fails the run otherwise.
+QRect RectangleOf(const QString& verb, const QString& argument) {
+    const QStringList parts = argument.split(u' ', Qt::SkipEmptyParts);
+    int v[4] = {};
+    bool ok = parts.size() == 4;
+    for (qsizetype i = 0; ok && i < 4; ++i) {
+        v[i] = parts[i].toInt(&ok);
+    }
+    if (!ok) {
+        Fail(verb + " takes four whole numbers, not \"" + argument + "\"");
+    }
+    return {v[0], v[1], v[2], v[3]};
 }
 
 Qt::Key KeyNamed(const QString& name) {
@@ -243,6 +283,14 @@ private:
         if (step.verb == u"child" || step.verb == u"no-child") {
             return ChildRuns(step.name) == (step.verb == u"child");
         }
+        if (step.verb == u"press") {
+            pressed_ = ModalButton(step.name);
+            return pressed_ != nullptr;
+        }
+        if (step.verb == u"text") {
+            const QRegularExpression pattern(step.argument);
+            return ShownText(*Control(step)).contains(pattern);
+        }
         return true;
     }
 
@@ -287,6 +335,18 @@ private:
                 !QMetaObject::invokeMethod(target, qPrintable(step.argument))) {
                 Fail("cannot invoke " + step.argument + " on " + step.name);
             }
+        } else if (step.verb == u"press") {
+            if (pressed_ != nullptr) {
+                QTest::mouseClick(pressed_, Qt::LeftButton);
+            }
+        } else if (step.verb == u"move") {
+            current_ = ShownWindow(step.name);
+            if (current_ == nullptr) {
+                Fail("no shown window " + step.name + " to move");
+            }
+            current_->setGeometry(RectangleOf(step.verb, step.argument));
+        } else if (step.verb == u"geometry") {
+            CheckGeometry(step);
         } else if (step.verb == u"close") {
             if (QWidget* window = ShownWindow(step.name)) {
                 window->close();
@@ -311,6 +371,37 @@ private:
         }
     }
 
+    // The button reading text on the active modal window; null when there is none.
+    static QAbstractButton* ModalButton(const QString& text) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || !modal->isVisible()) {
+            return nullptr;
+        }
+        for (auto* button : modal->findChildren<QAbstractButton*>()) {
+            if (button->isVisible() && button->text().remove(u'&') == text) {
+                return button;
+            }
+        }
+        return nullptr;
+    }
+
+    void CheckGeometry(const Step& step) {
+        const QRect expected = RectangleOf(step.verb, step.argument);
+        const QWidget* window = ShownWindow(step.name);
+        if (window == nullptr) {
+            Fail("no shown window " + step.name);
+        }
+        const QRect actual = window->geometry();
+        if (actual != expected) {
+            Fail(QStringLiteral("%1 stands at %2 %3 %4 %5")
+                     .arg(step.name)
+                     .arg(actual.x())
+                     .arg(actual.y())
+                     .arg(actual.width())
+                     .arg(actual.height()));
+        }
+    }
+
     void CheckModalOver(const QString& name) {
         QWidget* owner = ShownWindow(name);
         if (current_ == nullptr || owner == nullptr) {
@@ -327,6 +418,7 @@ private:
     QList<Step> steps_;
     QTimer timer_;
     QPointer<QWidget> current_;
+    QPointer<QAbstractButton> pressed_;
     Clock::time_point waitingSince_ = Clock::now();
 };
 
