@@ -184,9 +184,13 @@ std::string OrdersDatabase(bool wide) {
 // Regions, then customers within them; per group the sum, average and median of the amount
 // and the largest quantity (the median left out on request); the five regions with the
 // largest sums, the rest gathered as Others; orders of more than two items.
-std::shared_ptr<Report> SummaryReport(const std::string& db, bool median, int minQty) {
+// maxId: when not 0, only the first maxId orders.
+std::shared_ptr<Report> SummaryReport(const std::string& db, bool median, int minQty,
+                                      long long maxId = 0) {
     auto report = Report::CreateOverDatabase(db);
-    report->SetSelectionFormulaText("{Orders.Qty} > " + std::to_string(minQty));
+    report->SetSelectionFormulaText(
+        "{Orders.Qty} > " + std::to_string(minQty) +
+        (maxId > 0 ? " and {Orders.Id} <= " + std::to_string(maxId) : std::string()));
     report->InsertGroup(0, report->LookupFieldDefinition("{Orders.Region}"),
                         GroupCondition::EachValue, GroupOrder::Ascending);
     report->InsertGroup(1, report->LookupFieldDefinition("{Orders.Customer}"),
@@ -215,13 +219,14 @@ std::shared_ptr<Report> SummaryReport(const std::string& db, bool median, int mi
 }
 
 // SQLite's own answer to the same groups and sums, every row read.
-double SqliteGroupBy(const std::string& path, int minQty, long long* groups) {
+double SqliteGroupBy(const std::string& path, int minQty, long long maxId, long long* groups) {
     sqlite3* db = nullptr;
     sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
     sqlite3_stmt* stmt = nullptr;
     const std::string sql = "SELECT Region, Customer, SUM(Amount), AVG(Amount), MAX(Qty) "
                             "FROM Orders WHERE Qty > " +
                             std::to_string(minQty) +
+                            (maxId > 0 ? " AND Id <= " + std::to_string(maxId) : std::string()) +
                             " GROUP BY Region, Customer ORDER BY Region, Customer";
     Check(sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr), db, "group by");
     double total = 0;
@@ -240,9 +245,9 @@ double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
 
-void RunnerAgainstSqlite(benchmark::State& state, bool wide, bool median, int minQty = 2) {
-    const std::string path = OrdersDatabase(wide);
-    const auto report = SummaryReport(path, median, minQty);
+void RunnerAgainstSqlite(benchmark::State& state, const std::string& path, bool median,
+                         int minQty = 2, long long maxId = 0) {
+    const auto report = SummaryReport(path, median, minQty, maxId);
     double runnerTime = 0;
     double sqliteTime = 0;
     long long peak = 0;
@@ -251,7 +256,7 @@ void RunnerAgainstSqlite(benchmark::State& state, bool wide, bool median, int mi
     for (auto _ : state) {
         const auto t0 = Clock::now();
         long long sqlGroups = 0;
-        benchmark::DoNotOptimize(SqliteGroupBy(path, minQty, &sqlGroups));
+        benchmark::DoNotOptimize(SqliteGroupBy(path, minQty, maxId, &sqlGroups));
         const auto t1 = Clock::now();
         sqlite3_memory_highwater(1);
         const long long before = heapNow.load();
@@ -282,17 +287,17 @@ void RunnerAgainstSqlite(benchmark::State& state, bool wide, bool median, int mi
 }
 
 void BM_RunnerVsSqlite(benchmark::State& state) {
-    RunnerAgainstSqlite(state, false, true);
+    RunnerAgainstSqlite(state, OrdersDatabase(false), true);
 }
 void BM_RunnerVsSqlite_WideRows(benchmark::State& state) {
-    RunnerAgainstSqlite(state, true, true);
+    RunnerAgainstSqlite(state, OrdersDatabase(true), true);
 }
 void BM_RunnerVsSqlite_NoMedian(benchmark::State& state) {
-    RunnerAgainstSqlite(state, false, false);
+    RunnerAgainstSqlite(state, OrdersDatabase(false), false);
 }
 // Orders of more than 17 items: a sixth of the records in about as many groups.
 void BM_RunnerVsSqlite_FewerRecords(benchmark::State& state) {
-    RunnerAgainstSqlite(state, false, true, 17);
+    RunnerAgainstSqlite(state, OrdersDatabase(false), true, 17);
 }
 BENCHMARK(BM_RunnerVsSqlite)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RunnerVsSqlite_WideRows)
@@ -304,6 +309,132 @@ BENCHMARK(BM_RunnerVsSqlite_NoMedian)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RunnerVsSqlite_FewerRecords)
+    ->Iterations(3)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// ---------------------------------------------------------------------------------------------
+// Memory per group: every order its own group (grouped by its number), the first n orders.
+// Figures: bytes_per_group, the run's peak heap over its groups, with the benchmark report's
+// streaming summaries (sum, average and maximum) or with all ten streaming operations. The
+// kept-number figure compares the customers' groups (200 orders each) with and without a
+// median: the difference per order is what each kept number costs.
+
+// Runs the report and answers its peak heap (bytes above what was held before it).
+long long PeakOfRun(const Report& report, long long* records = nullptr) {
+    const long long before = heapNow.load();
+    ResetPeak();
+    {
+        const run::RunResult result = run::RunReport(report);
+        benchmark::DoNotOptimize(result.tree.get());
+        if (records) {
+            *records = result.RecordCount();
+        }
+    }
+    return heapPeak.load() - before;
+}
+
+std::shared_ptr<Report> OrderGroupsReport(const std::string& db, int orders, bool allStreaming) {
+    auto report = Report::CreateOverDatabase(db);
+    report->SetSelectionFormulaText("{Orders.Id} <= " + std::to_string(orders));
+    report->InsertGroup(0, report->LookupFieldDefinition("{Orders.Id}"), GroupCondition::EachValue,
+                        GroupOrder::Ascending);
+    const auto gf = report->FindSection("GF1");
+    using Op = SummaryOperation;
+    std::vector<Op> ops{Op::Sum, Op::Average, Op::Maximum};
+    if (allStreaming) {
+        ops = {Op::Sum,        Op::Average,        Op::Count,        Op::Minimum,
+               Op::Maximum,    Op::SampleVariance, Op::SampleStdDev, Op::Correlation,
+               Op::Covariance, Op::WeightedAverage};
+    }
+    int left = 0;
+    for (const Op op : ops) {
+        foliant::automation::Variant second;
+        if (op == Op::Correlation || op == Op::Covariance || op == Op::WeightedAverage) {
+            second = foliant::automation::Variant(std::string("{Orders.Qty}"));
+        }
+        gf->PlaceSummaryObject("{Orders.Amount}", op, left += 1200, 0, second);
+    }
+    report->ApplyLayoutStyle(0);
+    return report;
+}
+
+void MemoryPerGroup(benchmark::State& state, bool allStreaming) {
+    const int orders = static_cast<int>(state.range(0));
+    const auto report = OrderGroupsReport(OrdersDatabase(false), orders, allStreaming);
+    long long peak = 0;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        peak = std::max(peak, PeakOfRun(*report));
+        state.SetIterationTime(Seconds(Clock::now() - t0));
+    }
+    state.counters["groups"] = orders;
+    state.counters["peak_heap_MB"] = static_cast<double>(peak) / (1 << 20);
+    state.counters["bytes_per_group"] = static_cast<double>(peak) / orders;
+}
+void BM_MemoryPerGroup(benchmark::State& state) {
+    MemoryPerGroup(state, false);
+}
+void BM_MemoryPerGroup_AllTenStreaming(benchmark::State& state) {
+    MemoryPerGroup(state, true);
+}
+BENCHMARK(BM_MemoryPerGroup)
+    ->Arg(30'000)
+    ->Arg(1'000'000)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MemoryPerGroup_AllTenStreaming)
+    ->Arg(30'000)
+    ->Arg(1'000'000)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+std::shared_ptr<Report> CustomerReport(const std::string& db, bool median) {
+    auto report = Report::CreateOverDatabase(db);
+    report->InsertGroup(0, report->LookupFieldDefinition("{Orders.Customer}"),
+                        GroupCondition::EachValue, GroupOrder::Ascending);
+    const auto gf = report->FindSection("GF1");
+    gf->PlaceSummaryObject("{Orders.Amount}", SummaryOperation::Sum, 0, 0);
+    if (median) {
+        gf->PlaceSummaryObject("{Orders.Amount}", SummaryOperation::Median, 1600, 0);
+    }
+    report->ApplyLayoutStyle(0);
+    return report;
+}
+
+void BM_BytesPerKeptNumber(benchmark::State& state) {
+    const std::string db = OrdersDatabase(false);
+    const auto plain = CustomerReport(db, false);
+    const auto median = CustomerReport(db, true);
+    long long kept = 0;
+    long long withMedian = 0;
+    long long without = 0;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        without = PeakOfRun(*plain);
+        withMedian = PeakOfRun(*median, &kept);
+        state.SetIterationTime(Seconds(Clock::now() - t0));
+    }
+    state.counters["kept_numbers"] = static_cast<double>(kept);
+    state.counters["bytes_per_kept_number"] =
+        static_cast<double>(withMedian - without) / static_cast<double>(kept);
+}
+BENCHMARK(BM_BytesPerKeptNumber)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// ---------------------------------------------------------------------------------------------
+// Scaling: the benchmark report over the first n orders, against SQLite over the same orders.
+
+void BM_RunnerScaling(benchmark::State& state) {
+    const long long orders = state.range(0);
+    RunnerAgainstSqlite(state, OrdersDatabase(false), true, 2, orders);
+    state.counters["orders"] = static_cast<double>(orders);
+}
+BENCHMARK(BM_RunnerScaling)
+    ->Arg(10'000)
+    ->Arg(100'000)
+    ->Arg(1'000'000)
     ->Iterations(3)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

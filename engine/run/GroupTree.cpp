@@ -12,12 +12,12 @@ GroupTree::GroupTree(std::vector<std::vector<SummaryRule>> summaries)
     for (const auto& s : rules_[0]) {
         root_.summaries.emplace_back(s.operation, s.number);
     }
-    last_.assign(rules_.size(), nullptr);
 }
 
 std::unique_ptr<GroupNode> GroupTree::NewNode(int level) {
     auto node = std::make_unique<GroupNode>();
     node->level = level;
+    node->summaries.reserve(rules_[static_cast<std::size_t>(level)].size());
     for (const auto& s : rules_[static_cast<std::size_t>(level)]) {
         node->summaries.emplace_back(s.operation, s.number);
     }
@@ -25,26 +25,40 @@ std::unique_ptr<GroupNode> GroupTree::NewNode(int level) {
 }
 
 GroupNode* GroupTree::Child(GroupNode& parent, const Value& key, std::uint32_t record) {
-    const int level = parent.level + 1;
-    GroupNode* last = last_[static_cast<std::size_t>(level)];
-    // Records usually come in group order: the group of the previous record is checked first.
-    if (last != nullptr && !parent.children.empty() && parent.children.back().get() == last &&
-        CompareValues(last->key, key) == 0) {
-        return last;
+    auto& kids = parent.children;
+    // Records usually come in group order: the last group is checked first, and a key beyond
+    // it (in the direction the keys have gone so far) makes a new group without a look-up.
+    int trend = 0;
+    if (!kids.empty()) {
+        const int c = CompareValues(key, kids.back()->key);
+        if (c == 0) {
+            return kids.back().get();
+        }
+        trend = c;
     }
-    auto found = parent.childIndex.find(key);
-    GroupNode* node = nullptr;
-    if (found != parent.childIndex.end()) {
-        node = found->second;
-    } else {
-        auto fresh = NewNode(level);
-        fresh->key = key;
-        fresh->firstRecord = record;
-        node = fresh.get();
-        parent.children.push_back(std::move(fresh));
-        parent.childIndex.emplace(key, node);
+    const bool continues = kids.size() < 2 || (trend > 0) == (parent.keyTrend > 0);
+    if (!parent.childIndex && !continues) {
+        parent.childIndex = std::make_unique<std::map<Value, GroupNode*, ValueLess>>();
+        for (const auto& k : kids) {
+            parent.childIndex->emplace(k->key, k.get());
+        }
     }
-    last_[static_cast<std::size_t>(level)] = node;
+    if (parent.childIndex) {
+        if (const auto found = parent.childIndex->find(key); found != parent.childIndex->end()) {
+            return found->second;
+        }
+    }
+    auto fresh = NewNode(parent.level + 1);
+    fresh->key = key;
+    fresh->firstRecord = record;
+    GroupNode* node = fresh.get();
+    kids.push_back(std::move(fresh));
+    if (trend != 0) {
+        parent.keyTrend = static_cast<std::int8_t>(trend > 0 ? 1 : -1);
+    }
+    if (parent.childIndex) {
+        parent.childIndex->emplace(key, node);
+    }
     return node;
 }
 
@@ -114,7 +128,7 @@ bool SummaryBefore(const Value& a, const Value& b, bool descending) {
 
 void GroupTree::ArrangeChildren(GroupNode& parent, const LevelArrangement& how) {
     auto& kids = parent.children;
-    parent.childIndex.clear();
+    parent.childIndex.reset();
     switch (how.order) {
     case GroupOrder::Ascending:
         std::stable_sort(kids.begin(), kids.end(), [](const auto& a, const auto& b) {
@@ -191,9 +205,9 @@ void GroupTree::Arrange(const std::vector<LevelArrangement>& arrangement) {
         parents = std::move(next);
     }
     for (GroupNode* p : parents) {
-        p->childIndex.clear();
+        p->childIndex.reset();
     }
-    root_.childIndex.clear();
+    root_.childIndex.reset();
 }
 
 } // namespace foliant::engine::run

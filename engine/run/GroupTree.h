@@ -26,7 +26,11 @@ struct GroupNode {
     std::vector<SummaryAccumulator> summaries; // the summaries of this group's level
     std::vector<std::unique_ptr<GroupNode>> children;
     std::vector<std::uint32_t> records; // innermost groups: record numbers in record order
-    std::map<Value, GroupNode*, ValueLess> childIndex; // while records are added
+    // While records are added: whether the children's keys so far rise (1) or fall (-1) from
+    // one child to the next, so a key beyond the last one is new; once a key breaks the trend,
+    // an index of the children by key.
+    std::int8_t keyTrend = 0;
+    std::unique_ptr<std::map<Value, GroupNode*, ValueLess>> childIndex;
 };
 
 // How one summary of a level is computed.
@@ -53,8 +57,10 @@ public:
 
     int Levels() const { return static_cast<int>(rules_.size()) - 1; }
 
-    // Inputs of one summary for the current record: the value and the second value.
-    using SummaryInput = std::function<std::pair<Value, Value>(int level, int summary)>;
+    // Inputs of one summary for the current record: the value and the second value (held by
+    // the caller while the record is added).
+    using Inputs = std::pair<const Value&, const Value&>;
+    using SummaryInput = std::function<Inputs(int level, int summary)>;
 
     // Adds a record (numbers increase from record to record) with its key for each group level
     // (keys[0] for level 1) and its summary inputs.
@@ -80,7 +86,6 @@ private:
     std::vector<std::vector<SummaryRule>> rules_;
     GroupNode root_;
     bool keepRecords_ = true;
-    std::vector<GroupNode*> last_; // the last group used on each level, while records are added
 };
 
 // Adds everything of `from` to `into` (same level): summaries, record counts and numbers,

@@ -320,30 +320,49 @@ private:
         return detailsTakeRoom || !needs_.stored.empty() || !report_.RunningTotals().empty();
     }
 
+    // Where a field's value on the current record comes from: a column of the row, or
+    // (column -1) FieldValue. Found once per run, so reading a record looks nothing up.
+    struct Slot {
+        int column = -1;
+        const FieldDefinition* field = nullptr;
+    };
+
+    Slot SlotOf(const std::shared_ptr<FieldDefinition>& f) const {
+        const auto c = columnOf_.find(f.get());
+        return c != columnOf_.end() ? Slot{static_cast<int>(c->second), f.get()}
+                                    : Slot{-1, f.get()};
+    }
+
+    const Value& ValueAt(const Slot& slot) {
+        return slot.column >= 0 ? row_[static_cast<std::size_t>(slot.column)]
+                                : FieldValue(slot.field);
+    }
+
     // A field's value on the current record: its column, a parameter's value, or a formula's
-    // result (computed once per record).
-    Value FieldValue(const std::shared_ptr<FieldDefinition>& f) {
+    // result (computed once per record). The reference holds until the next record is read.
+    const Value& FieldValue(const FieldDefinition* f) {
+        static const Value null;
         if (!f) {
-            return {};
+            return null;
         }
-        if (const auto c = columnOf_.find(f.get()); c != columnOf_.end()) {
+        if (const auto c = columnOf_.find(f); c != columnOf_.end()) {
             return row_[c->second];
         }
         switch (f->Kind()) {
         case FieldKind::Parameter: {
             const auto p = options_.parameters.find(f->ShortName());
-            return p != options_.parameters.end() ? p->second : Value{};
+            return p != options_.parameters.end() ? p->second : null;
         }
         case FieldKind::Formula: {
-            auto found = computed_.find(f.get());
+            auto found = computed_.find(f);
             if (found == computed_.end()) {
                 const RecordView record{result_.query.columns, row_};
-                found = computed_.emplace(f.get(), selection_.EvaluateField(*f, record)).first;
+                found = computed_.emplace(f, selection_.EvaluateField(*f, record)).first;
             }
             return found->second;
         }
         default:
-            return {};
+            return null;
         }
     }
 
@@ -372,12 +391,26 @@ private:
     // Every selected record into the group tree, and its shown values into the result.
     void ReadRecords() {
         row_.assign(result_.query.columns.size(), Value{});
+        std::vector<Slot> groupSlots;
+        for (const auto& g : groups_) {
+            groupSlots.push_back(SlotOf(g->field));
+        }
+        std::vector<std::vector<std::pair<Slot, Slot>>> summarySlots;
+        for (const auto& level : result_.levelSummaries) {
+            auto& slots = summarySlots.emplace_back();
+            for (const auto& s : level) {
+                slots.emplace_back(SlotOf(s->GetSummarizedField()), SlotOf(SecondField(*s)));
+            }
+        }
+        std::vector<Slot> storedSlots;
+        for (const auto& f : needs_.stored) {
+            storedSlots.push_back(SlotOf(f));
+        }
         std::vector<Value> keys(levels_);
-        const GroupTree::SummaryInput input = [this](int level, int index) {
-            const auto& s = result_.levelSummaries[static_cast<std::size_t>(level)]
-                                                  [static_cast<std::size_t>(index)];
-            return std::pair<Value, Value>{FieldValue(s->GetSummarizedField()),
-                                           FieldValue(SecondField(*s))};
+        const GroupTree::SummaryInput input = [&](int level, int index) {
+            const auto& [value, second] =
+                summarySlots[static_cast<std::size_t>(level)][static_cast<std::size_t>(index)];
+            return GroupTree::Inputs{ValueAt(value), ValueAt(second)};
         };
         // A report that reads no table has no records (rather than one row of nothing).
         std::uint32_t record = 0;
@@ -394,14 +427,14 @@ private:
                 continue;
             }
             for (std::size_t g = 0; g < levels_; ++g) {
-                keys[g] = GroupKey(FieldValue(groups_[g]->field), groups_[g]->condition);
+                keys[g] = GroupKey(ValueAt(groupSlots[g]), groups_[g]->condition);
             }
             result_.tree->AddRecord(record, keys, input);
-            if (!needs_.stored.empty()) {
+            if (!storedSlots.empty()) {
                 std::vector<Value> stored;
-                stored.reserve(needs_.stored.size());
-                for (const auto& f : needs_.stored) {
-                    stored.push_back(FieldValue(f));
+                stored.reserve(storedSlots.size());
+                for (const auto& slot : storedSlots) {
+                    stored.push_back(ValueAt(slot));
                 }
                 result_.records.push_back(std::move(stored));
             }

@@ -9,7 +9,6 @@ namespace {
 
 bool IsMomentOperation(SummaryOperation op) {
     switch (op) {
-    case SummaryOperation::Average:
     case SummaryOperation::SampleVariance:
     case SummaryOperation::SampleStdDev:
     case SummaryOperation::PopulationVariance:
@@ -33,14 +32,55 @@ bool UsesFrequencies(SummaryOperation op) {
 } // namespace
 
 SummaryAccumulator::SummaryAccumulator(SummaryOperation op, int number)
-    : op_(op), number_(number) {}
+    : op_(op), number_(number), state_(StateFor(op)) {}
 
-void SummaryAccumulator::AddNumber(double x) {
+SummaryAccumulator::State SummaryAccumulator::StateFor(SummaryOperation op) {
+    switch (op) {
+    case SummaryOperation::Sum:
+    case SummaryOperation::Average:
+        return Totals{};
+    case SummaryOperation::WeightedAverage:
+        return Weights{};
+    case SummaryOperation::Correlation:
+    case SummaryOperation::Covariance:
+        return std::make_unique<Covariation>();
+    case SummaryOperation::Maximum:
+    case SummaryOperation::Minimum:
+        return Value{};
+    case SummaryOperation::Median:
+    case SummaryOperation::Percentile:
+        return std::vector<double>{};
+    case SummaryOperation::NthLargest:
+    case SummaryOperation::NthSmallest:
+        return std::vector<Value>{};
+    default:
+        break;
+    }
+    if (UsesFrequencies(op)) {
+        return Frequencies{};
+    }
+    if (IsMomentOperation(op)) {
+        return Moments{};
+    }
+    return std::monostate{};
+}
+
+void SummaryAccumulator::AddPair(double x, double y) {
     ++count_;
-    sum_ += x;
-    const long double delta = x - mean_;
-    mean_ += delta / static_cast<long double>(count_);
-    m2_ += delta * (x - mean_);
+    if (auto* w = std::get_if<Weights>(&state_)) {
+        w->weights += y;
+        w->weighted += static_cast<long double>(x) * y;
+        return;
+    }
+    Covariation& c = *std::get<std::unique_ptr<Covariation>>(state_);
+    const long double n = static_cast<long double>(count_);
+    const long double dx = x - c.meanX;
+    const long double dy = y - c.meanY;
+    c.meanX += dx / n;
+    c.meanY += dy / n;
+    c.m2X += dx * (x - c.meanX);
+    c.m2Y += dy * (y - c.meanY);
+    c.coMoment += dx * (y - c.meanY);
 }
 
 void SummaryAccumulator::Add(const Value& value, const Value& second) {
@@ -50,46 +90,43 @@ void SummaryAccumulator::Add(const Value& value, const Value& second) {
     if (IsPairOperation(op_)) {
         const auto x = NumberOf(value);
         const auto y = NumberOf(second);
-        if (!x || !y) {
-            return;
+        if (x && y) {
+            AddPair(*x, *y);
         }
-        ++count_;
-        const long double n = static_cast<long double>(count_);
-        const long double dx = *x - mean_;
-        const long double dy = *y - meanY_;
-        mean_ += dx / n;
-        meanY_ += dy / n;
-        m2_ += dx * (*x - mean_);
-        m2Y_ += dy * (*y - meanY_);
-        coMoment_ += dx * (*y - meanY_);
-        weightSum_ += *y;
-        weightedSum_ += static_cast<long double>(*x) * *y;
         return;
     }
     switch (op_) {
     case SummaryOperation::Sum: {
+        auto& t = std::get<Totals>(state_);
         if (const auto* i = std::get_if<std::int64_t>(&value)) {
             ++count_;
-            sum_ += static_cast<long double>(*i);
-            if (integral_ && __builtin_add_overflow(intSum_, *i, &intSum_)) {
-                integral_ = false;
+            t.sum += static_cast<long double>(*i);
+            if (t.integral && __builtin_add_overflow(t.whole, *i, &t.whole)) {
+                t.integral = false;
             }
         } else if (const auto* d = std::get_if<double>(&value)) {
             ++count_;
-            sum_ += *d;
-            integral_ = false;
+            t.sum += *d;
+            t.integral = false;
         }
         return;
     }
+    case SummaryOperation::Average:
+        if (const auto x = NumberOf(value)) {
+            ++count_;
+            std::get<Totals>(state_).sum += *x;
+        }
+        return;
     case SummaryOperation::Count:
         ++count_;
         return;
     case SummaryOperation::Maximum:
     case SummaryOperation::Minimum: {
         ++count_;
-        const int c = CompareValues(value, extreme_);
-        if (IsNull(extreme_) || (op_ == SummaryOperation::Maximum ? c > 0 : c < 0)) {
-            extreme_ = value;
+        auto& extreme = std::get<Value>(state_);
+        const int c = CompareValues(value, extreme);
+        if (IsNull(extreme) || (op_ == SummaryOperation::Maximum ? c > 0 : c < 0)) {
+            extreme = value;
         }
         return;
     }
@@ -97,138 +134,160 @@ void SummaryAccumulator::Add(const Value& value, const Value& second) {
     case SummaryOperation::Percentile:
         if (const auto x = NumberOf(value)) {
             ++count_;
-            numbers_.push_back(*x);
+            std::get<std::vector<double>>(state_).push_back(*x);
         }
         return;
     case SummaryOperation::NthLargest:
-    case SummaryOperation::NthSmallest:
+    case SummaryOperation::NthSmallest: {
         ++count_;
-        kept_.push_back(value);
-        if (kept_.size() > 2 * static_cast<std::size_t>(std::max(number_, 1)) + 16) {
+        auto& kept = std::get<std::vector<Value>>(state_);
+        kept.push_back(value);
+        if (kept.size() > 2 * static_cast<std::size_t>(std::max(number_, 1)) + 16) {
             TrimKept();
         }
         return;
+    }
     default:
         break;
     }
     if (UsesFrequencies(op_)) {
         ++count_;
-        ++freq_[value];
+        ++std::get<Frequencies>(state_)[value];
         return;
     }
     if (IsMomentOperation(op_)) {
         if (const auto x = NumberOf(value)) {
-            AddNumber(*x);
+            ++count_;
+            auto& m = std::get<Moments>(state_);
+            const long double delta = *x - m.mean;
+            m.mean += delta / static_cast<long double>(count_);
+            m.m2 += delta * (*x - m.mean);
         }
     }
 }
 
 // Keeps only the N values that can still be the Nth largest (smallest).
 void SummaryAccumulator::TrimKept() {
+    auto& kept = std::get<std::vector<Value>>(state_);
     const std::size_t n = static_cast<std::size_t>(std::max(number_, 1));
-    if (kept_.size() <= n) {
+    if (kept.size() <= n) {
         return;
     }
     const bool largest = op_ == SummaryOperation::NthLargest;
-    std::nth_element(kept_.begin(), kept_.begin() + static_cast<std::ptrdiff_t>(n - 1), kept_.end(),
+    std::nth_element(kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(n - 1), kept.end(),
                      [largest](const Value& a, const Value& b) {
                          const int c = CompareValues(a, b);
                          return largest ? c > 0 : c < 0;
                      });
-    kept_.resize(n);
+    kept.resize(n);
 }
 
-void SummaryAccumulator::Merge(const SummaryAccumulator& other) {
-    if (other.count_ == 0) {
+// Chan's parallel update of the means and squared deviations (count_ still this side's).
+void SummaryAccumulator::MergeMoments(const SummaryAccumulator& other) {
+    const long double na = static_cast<long double>(count_);
+    const long double nb = static_cast<long double>(other.count_);
+    const long double n = na + nb;
+    auto& m = std::get<Moments>(state_);
+    const auto& o = std::get<Moments>(other.state_);
+    const long double d = o.mean - m.mean;
+    m.m2 += o.m2 + d * d * na * nb / n;
+    m.mean += d * nb / n;
+}
+
+void SummaryAccumulator::MergePair(const SummaryAccumulator& other) {
+    if (auto* w = std::get_if<Weights>(&state_)) {
+        const auto& o = std::get<Weights>(other.state_);
+        w->weights += o.weights;
+        w->weighted += o.weighted;
         return;
     }
     const long double na = static_cast<long double>(count_);
     const long double nb = static_cast<long double>(other.count_);
     const long double n = na + nb;
-    const long double dx = other.mean_ - mean_;
-    const long double dy = other.meanY_ - meanY_;
-    m2_ += other.m2_ + dx * dx * na * nb / n;
-    m2Y_ += other.m2Y_ + dy * dy * na * nb / n;
-    coMoment_ += other.coMoment_ + dx * dy * na * nb / n;
-    mean_ += dx * nb / n;
-    meanY_ += dy * nb / n;
-    count_ += other.count_;
-    sum_ += other.sum_;
-    if (!other.integral_ ||
-        (integral_ && __builtin_add_overflow(intSum_, other.intSum_, &intSum_))) {
-        integral_ = false;
-    }
-    weightSum_ += other.weightSum_;
-    weightedSum_ += other.weightedSum_;
-    if (!IsNull(other.extreme_)) {
-        const int c = CompareValues(other.extreme_, extreme_);
-        if (IsNull(extreme_) || (op_ == SummaryOperation::Maximum ? c > 0 : c < 0)) {
-            extreme_ = other.extreme_;
-        }
-    }
-    numbers_.insert(numbers_.end(), other.numbers_.begin(), other.numbers_.end());
-    kept_.insert(kept_.end(), other.kept_.begin(), other.kept_.end());
-    TrimKept();
-    for (const auto& [v, c] : other.freq_) {
-        freq_[v] += c;
-    }
+    Covariation& c = *std::get<std::unique_ptr<Covariation>>(state_);
+    const Covariation& o = *std::get<std::unique_ptr<Covariation>>(other.state_);
+    const long double dx = o.meanX - c.meanX;
+    const long double dy = o.meanY - c.meanY;
+    c.m2X += o.m2X + dx * dx * na * nb / n;
+    c.m2Y += o.m2Y + dy * dy * na * nb / n;
+    c.coMoment += o.coMoment + dx * dy * na * nb / n;
+    c.meanX += dx * nb / n;
+    c.meanY += dy * nb / n;
 }
 
-Value SummaryAccumulator::Result() const {
-    const long double n = static_cast<long double>(count_);
-    switch (op_) {
-    case SummaryOperation::Sum:
-        if (integral_) {
-            return intSum_;
-        }
-        return static_cast<double>(sum_);
-    case SummaryOperation::Count:
-        return count_;
-    case SummaryOperation::DistinctCount:
-        return static_cast<std::int64_t>(freq_.size());
-    default:
-        break;
+void SummaryAccumulator::Merge(const SummaryAccumulator& other) {
+    if (other.count_ == 0 || other.op_ != op_) {
+        return;
     }
-    if (count_ == 0) {
+    if (IsPairOperation(op_)) {
+        MergePair(other);
+    } else if (IsMomentOperation(op_)) {
+        MergeMoments(other);
+    } else if (auto* t = std::get_if<Totals>(&state_)) {
+        const auto& o = std::get<Totals>(other.state_);
+        t->sum += o.sum;
+        if (!o.integral || (t->integral && __builtin_add_overflow(t->whole, o.whole, &t->whole))) {
+            t->integral = false;
+        }
+    } else if (auto* extreme = std::get_if<Value>(&state_)) {
+        const auto& o = std::get<Value>(other.state_);
+        const int c = CompareValues(o, *extreme);
+        if (IsNull(*extreme) || (op_ == SummaryOperation::Maximum ? c > 0 : c < 0)) {
+            *extreme = o;
+        }
+    } else if (auto* numbers = std::get_if<std::vector<double>>(&state_)) {
+        const auto& o = std::get<std::vector<double>>(other.state_);
+        numbers->insert(numbers->end(), o.begin(), o.end());
+    } else if (auto* kept = std::get_if<std::vector<Value>>(&state_)) {
+        const auto& o = std::get<std::vector<Value>>(other.state_);
+        kept->insert(kept->end(), o.begin(), o.end());
+        TrimKept();
+    } else if (auto* freq = std::get_if<Frequencies>(&state_)) {
+        for (const auto& [v, c] : std::get<Frequencies>(other.state_)) {
+            (*freq)[v] += c;
+        }
+    }
+    count_ += other.count_;
+}
+
+Value SummaryAccumulator::MomentResult() const {
+    const long double n = static_cast<long double>(count_);
+    const long double m2 = std::get<Moments>(state_).m2;
+    const bool sample =
+        op_ == SummaryOperation::SampleVariance || op_ == SummaryOperation::SampleStdDev;
+    if (sample && count_ < 2) {
         return {};
     }
+    const long double var = std::max<long double>(m2 / (sample ? n - 1 : n), 0);
+    const bool variance =
+        op_ == SummaryOperation::SampleVariance || op_ == SummaryOperation::PopulationVariance;
+    return static_cast<double>(variance ? var : std::sqrt(var));
+}
+
+Value SummaryAccumulator::PairResult() const {
+    if (const auto* w = std::get_if<Weights>(&state_)) {
+        if (w->weights == 0) {
+            return {};
+        }
+        return static_cast<double>(w->weighted / w->weights);
+    }
+    const Covariation& c = *std::get<std::unique_ptr<Covariation>>(state_);
+    if (op_ == SummaryOperation::Covariance) {
+        return static_cast<double>(c.coMoment / static_cast<long double>(count_));
+    }
+    if (c.m2X <= 0 || c.m2Y <= 0) {
+        return {};
+    }
+    const long double r = c.coMoment / std::sqrt(c.m2X * c.m2Y);
+    return static_cast<double>(std::clamp<long double>(r, -1, 1));
+}
+
+// Median, percentile, Nth largest/smallest, mode and Nth most frequent.
+Value SummaryAccumulator::RankedResult() const {
     switch (op_) {
-    case SummaryOperation::Average:
-        return static_cast<double>(sum_ / n);
-    case SummaryOperation::SampleVariance:
-    case SummaryOperation::SampleStdDev: {
-        if (count_ < 2) {
-            return {};
-        }
-        const long double var = std::max<long double>(m2_ / (n - 1), 0);
-        return static_cast<double>(op_ == SummaryOperation::SampleVariance ? var : std::sqrt(var));
-    }
-    case SummaryOperation::PopulationVariance:
-    case SummaryOperation::PopulationStdDev: {
-        const long double var = std::max<long double>(m2_ / n, 0);
-        return static_cast<double>(op_ == SummaryOperation::PopulationVariance ? var
-                                                                               : std::sqrt(var));
-    }
-    case SummaryOperation::Maximum:
-    case SummaryOperation::Minimum:
-        return extreme_;
-    case SummaryOperation::Correlation: {
-        if (m2_ <= 0 || m2Y_ <= 0) {
-            return {};
-        }
-        const long double r = coMoment_ / std::sqrt(m2_ * m2Y_);
-        return static_cast<double>(std::clamp<long double>(r, -1, 1));
-    }
-    case SummaryOperation::Covariance:
-        return static_cast<double>(coMoment_ / n);
-    case SummaryOperation::WeightedAverage:
-        if (weightSum_ == 0) {
-            return {};
-        }
-        return static_cast<double>(weightedSum_ / weightSum_);
     case SummaryOperation::Median:
     case SummaryOperation::Percentile: {
-        std::vector<double> v = numbers_;
+        std::vector<double> v = std::get<std::vector<double>>(state_);
         std::sort(v.begin(), v.end());
         const long double p = op_ == SummaryOperation::Median ? 50.0L : std::clamp(number_, 0, 100);
         const long double rank = p / 100 * static_cast<long double>(v.size() - 1);
@@ -239,10 +298,11 @@ Value SummaryAccumulator::Result() const {
     }
     case SummaryOperation::NthLargest:
     case SummaryOperation::NthSmallest: {
-        if (number_ < 1 || kept_.size() < static_cast<std::size_t>(number_)) {
+        const auto& kept = std::get<std::vector<Value>>(state_);
+        if (number_ < 1 || kept.size() < static_cast<std::size_t>(number_)) {
             return {};
         }
-        std::vector<Value> v = kept_;
+        std::vector<Value> v = kept;
         const bool largest = op_ == SummaryOperation::NthLargest;
         std::sort(v.begin(), v.end(), [largest](const Value& a, const Value& b) {
             const int c = CompareValues(a, b);
@@ -250,25 +310,59 @@ Value SummaryAccumulator::Result() const {
         });
         return v[static_cast<std::size_t>(number_ - 1)];
     }
-    case SummaryOperation::Mode:
-    case SummaryOperation::NthMostFrequent: {
+    default: {
+        const auto& freq = std::get<Frequencies>(state_);
         const int n = op_ == SummaryOperation::Mode ? 1 : number_;
-        if (n < 1 || freq_.size() < static_cast<std::size_t>(n)) {
+        if (n < 1 || freq.size() < static_cast<std::size_t>(n)) {
             return {};
         }
-        // freq_ iterates in ascending value order; a stable sort by count keeps the smaller
+        // freq iterates in ascending value order; a stable sort by count keeps the smaller
         // value first among equally frequent ones.
         std::vector<std::pair<const Value*, std::int64_t>> ranked;
-        ranked.reserve(freq_.size());
-        for (const auto& [v, c] : freq_) {
+        ranked.reserve(freq.size());
+        for (const auto& [v, c] : freq) {
             ranked.emplace_back(&v, c);
         }
         std::stable_sort(ranked.begin(), ranked.end(),
                          [](const auto& a, const auto& b) { return a.second > b.second; });
         return *ranked[static_cast<std::size_t>(n - 1)].first;
     }
+    }
+}
+
+Value SummaryAccumulator::Result() const {
+    switch (op_) {
+    case SummaryOperation::Sum: {
+        const auto& t = std::get<Totals>(state_);
+        if (t.integral) {
+            return t.whole;
+        }
+        return static_cast<double>(t.sum);
+    }
+    case SummaryOperation::Count:
+        return count_;
+    case SummaryOperation::DistinctCount:
+        return static_cast<std::int64_t>(std::get<Frequencies>(state_).size());
     default:
+        break;
+    }
+    if (count_ == 0) {
         return {};
+    }
+    if (IsMomentOperation(op_)) {
+        return MomentResult();
+    }
+    if (IsPairOperation(op_)) {
+        return PairResult();
+    }
+    switch (op_) {
+    case SummaryOperation::Average:
+        return static_cast<double>(std::get<Totals>(state_).sum / static_cast<long double>(count_));
+    case SummaryOperation::Maximum:
+    case SummaryOperation::Minimum:
+        return std::get<Value>(state_);
+    default:
+        return RankedResult();
     }
 }
 

@@ -21,9 +21,11 @@
 //   frequent is null when there are fewer than N distinct values.
 // - Maximum, minimum, mode, Nth largest/smallest/most frequent and distinct count work on
 //   text, dates and times as well, in the order of CompareValues.
-// Memory: constant for the moment-based operations; the values kept for median and
-// percentile; at most N values for Nth largest/smallest; one entry per distinct value for
-// distinct count, mode and Nth most frequent.
+// Memory: each accumulator keeps only what its operation needs (80 bytes, plus for
+// correlation and covariance a small block of their own); the numbers themselves for median
+// and percentile (8 bytes each, twice that at most while their list grows); at most 2N + 16
+// values for Nth largest/smallest; one entry per distinct value for distinct count, mode and
+// Nth most frequent.
 
 #include "engine/core/Types.h"
 #include "engine/core/Value.h"
@@ -31,6 +33,8 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <variant>
 #include <vector>
 
 namespace foliant::engine::run {
@@ -51,29 +55,53 @@ public:
     Value Result() const;
 
 private:
-    void AddNumber(double x);
+    // Sum and average: the sum, and for a sum the exact integer sum while every value is a
+    // whole number and it fits.
+    struct Totals {
+        long double sum = 0;
+        std::int64_t whole = 0;
+        bool integral = true;
+    };
+    // The variances and standard deviations: mean and sum of squared deviations (Welford).
+    struct Moments {
+        long double mean = 0;
+        long double m2 = 0;
+    };
+    // Weighted average: sums of the weights and of the weighted values.
+    struct Weights {
+        long double weights = 0;
+        long double weighted = 0;
+    };
+    // Correlation and covariance: both fields' means and squared deviations, and the co-moment.
+    struct Covariation {
+        long double meanX = 0;
+        long double meanY = 0;
+        long double m2X = 0;
+        long double m2Y = 0;
+        long double coMoment = 0;
+    };
+    using Frequencies = std::map<Value, std::int64_t, ValueLess>;
+    // One of these, as the operation needs: Totals; Moments; Weights; Covariation (held apart,
+    // as the largest and the rarest); the maximum or minimum so far; the numbers kept for median
+    // and percentile; the values kept for Nth largest/smallest; how often each value occurs.
+    // Count needs nothing but count_.
+    using State =
+        std::variant<std::monostate, Totals, Moments, Weights, std::unique_ptr<Covariation>, Value,
+                     std::vector<double>, std::vector<Value>, Frequencies>;
+    static State StateFor(SummaryOperation op);
+
+    void AddPair(double x, double y);
+    void MergePair(const SummaryAccumulator& other);
+    void MergeMoments(const SummaryAccumulator& other);
     void TrimKept();
+    Value MomentResult() const;
+    Value PairResult() const;
+    Value RankedResult() const;
 
     SummaryOperation op_;
     int number_;
     std::int64_t count_ = 0;
-    // Sum: exact integer sum while every value is a whole number and it fits.
-    bool integral_ = true;
-    std::int64_t intSum_ = 0;
-    long double sum_ = 0;
-    // Mean and sum of squared deviations (Welford), for average and the variances.
-    long double mean_ = 0;
-    long double m2_ = 0;
-    // Pairs: means, co-moment and the second field's squared deviations.
-    long double meanY_ = 0;
-    long double m2Y_ = 0;
-    long double coMoment_ = 0;
-    long double weightSum_ = 0;
-    long double weightedSum_ = 0;
-    Value extreme_;
-    std::vector<double> numbers_;                   // median, percentile
-    std::vector<Value> kept_;                       // Nth largest / smallest
-    std::map<Value, std::int64_t, ValueLess> freq_; // distinct count, mode, Nth most frequent
+    State state_;
 };
 
 } // namespace foliant::engine::run

@@ -16,9 +16,10 @@ using run::LevelArrangement;
 // One level of groups with a sum (summary 0) and an average (summary 1) of the record's value.
 GroupTree Build(const std::vector<std::pair<std::string, Value>>& records) {
     GroupTree tree({{}, {{SummaryOperation::Sum, 0}, {SummaryOperation::Average, 0}}});
+    const Value none;
     for (std::uint32_t i = 0; i < records.size(); ++i) {
         tree.AddRecord(i, {records[i].first}, [&](int, int) {
-            return std::pair<Value, Value>{records[i].second, Value{}};
+            return GroupTree::Inputs{records[i].second, none};
         });
     }
     return tree;
@@ -50,6 +51,31 @@ TEST(RunGroupTreeTest, RecordsOfOneKeyMeetInOneGroupWhateverTheirOrder) {
     auto again = Build({{"b", {}}, {"a", {}}, {"b", {}}, {"c", {}}});
     again.Arrange({original});
     EXPECT_EQ(Keys(again.Root()), "b a c");
+}
+
+// Keys that come sorted make new groups without a look-up; a key that breaks the run (back to
+// an earlier group, or past the first one the other way) must still find its group.
+TEST(RunGroupTreeTest, AKeyBreakingASortedRunFindsItsEarlierGroup) {
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"a b c a", "a:2 b:1 c:1"},   // rising, then back to the first
+        {"c b a b", "a:1 b:2 c:1"},   // falling, then back to the middle
+        {"a b a c b", "a:2 b:2 c:1"}, // broken twice, indexed from the first break on
+        {"b a c c d a", "a:2 b:1 c:2 d:1"},
+    };
+    for (const auto& [keys, want] : cases) {
+        std::vector<std::pair<std::string, Value>> records;
+        for (std::size_t i = 0; i < keys.size(); i += 2) {
+            records.emplace_back(keys.substr(i, 1), std::int64_t{1});
+        }
+        auto tree = Build(records);
+        tree.Arrange({LevelArrangement{}});
+        std::string got;
+        for (const auto& c : tree.Root().children) {
+            got += (got.empty() ? "" : " ") + std::get<std::string>(c->key) + ":" +
+                   std::to_string(c->recordCount);
+        }
+        EXPECT_EQ(got, want) << "keys " << keys;
+    }
 }
 
 TEST(RunGroupTreeTest, GroupsWithoutASortValueComeLastInEitherDirection) {
