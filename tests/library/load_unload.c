@@ -16,6 +16,7 @@
 #include <dlfcn.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <time.h>
 
 /* The number of the process's threads; their names go to out when it is not NULL. */
 static int CountThreads(FILE* out) {
@@ -42,6 +43,24 @@ static int CountThreads(FILE* out) {
         }
     }
     closedir(tasks);
+    return count;
+}
+
+/* The number of threads once it has stopped changing: a thread that has been joined can still
+ * be listed for a moment while the system takes it down. Counts every 20 ms until five counts
+ * in a row agree, for at most two seconds. */
+static int SettledThreadCount(void) {
+    const struct timespec pause = {0, 20 * 1000 * 1000};
+    int count = CountThreads(NULL);
+    int same = 0;
+    int tries;
+    for (tries = 0; tries < 100 && same < 5; ++tries) {
+        int next;
+        nanosleep(&pause, NULL);
+        next = CountThreads(NULL);
+        same = next == count ? same + 1 : 0;
+        count = next;
+    }
     return count;
 }
 
@@ -142,14 +161,15 @@ int main(int argc, char** argv) {
     before = CountThreads(NULL);
     for (i = 0; i < times; ++i) {
         if (i == 1) {
-            before = CountThreads(stdout);
+            before = SettledThreadCount();
+            CountThreads(stdout);
         }
         if (Cycle(argv[1], argv[2], i % every == 0) != 0) {
             fprintf(stderr, "run %d of %d failed\n", i + 1, times);
             return 1;
         }
     }
-    after = CountThreads(NULL);
+    after = SettledThreadCount();
     printf("loaded and unloaded the component %d times, running the wizard %d times; threads "
            "after the first run %d, after the last %d\n",
            times, (times + every - 1) / every, before, after);
