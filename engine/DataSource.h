@@ -12,6 +12,7 @@
 namespace foliant::engine {
 
 class Table;
+class SourceConnection;
 using FieldList = ItemList<FieldDefinition>;
 
 // A table (or view) of a data source with its fields in column order.
@@ -62,8 +63,9 @@ private:
 using TableList = ItemList<Table>;
 using LinkList = ItemList<TableLink>;
 
-// A report's data source: an SQLite database file, read only. Its tables and views come in
-// schema order, their fields in column order, links from the declared foreign keys.
+// A report's data source: an SQLite database file, read only, or a PostgreSQL database named
+// by a postgresql:// URI. Its tables and views come in schema order, their fields in column
+// order, links from the declared foreign keys.
 class FOLIANT_ENGINE_API DataSource : public automation::Object,
                                       public std::enable_shared_from_this<DataSource> {
 public:
@@ -71,13 +73,29 @@ public:
     // when it cannot be opened or is not an SQLite database.
     static std::shared_ptr<DataSource> OpenSqlite(const std::string& path);
 
+    // Connects to the PostgreSQL database the URI names (read by libpq: service files,
+    // PGPASSFILE and the PG environment variables apply) and reads its schema: the tables and
+    // views of the search path. Throws EngineError naming the server when it cannot connect.
+    static std::shared_ptr<DataSource> OpenPostgres(const std::string& uri);
+
+    // OpenPostgres for a postgresql:// or postgres:// URI, OpenSqlite for anything else.
+    static std::shared_ptr<DataSource> Open(const std::string& pathOrUri);
+
+    // Whether the text names a database server rather than a file.
+    static bool IsServerUri(const std::string& pathOrUri);
+
     // A data source with the given schema, as a report file records it (no database access).
     static std::shared_ptr<DataSource> FromSchema(std::string path,
                                                   std::vector<std::shared_ptr<Table>> tables,
                                                   std::vector<std::shared_ptr<TableLink>> links);
 
-    // The absolute path of the database file.
+    // The absolute path of the database file, or the server's URI without its password.
     const std::string& Path() const { return path_; }
+    bool IsServer() const { return IsServerUri(path_); }
+
+    // A new connection for a run, read-only. Throws EngineError naming the data source when
+    // it cannot be opened.
+    std::unique_ptr<SourceConnection> Connect() const;
 
     std::shared_ptr<TableList> GetTableList() const;
     std::shared_ptr<LinkList> GetLinkList() const;
@@ -92,6 +110,8 @@ public:
 private:
     DataSource() = default;
     std::string path_;
+    // What Connect uses: the URI as given, password included; kept in memory only.
+    std::string connectTo_;
     std::vector<std::shared_ptr<Table>> tables_;
     std::vector<std::shared_ptr<TableLink>> links_;
 };

@@ -24,7 +24,7 @@ std::shared_ptr<Report> Report::Create(std::shared_ptr<DataSource> dataSource) {
 }
 
 std::shared_ptr<Report> Report::CreateOverDatabase(const std::string& databasePath) {
-    return Create(DataSource::OpenSqlite(databasePath));
+    return Create(DataSource::Open(databasePath));
 }
 
 std::shared_ptr<Area> Report::MakeArea(AreaKind kind, std::shared_ptr<Group> group) {

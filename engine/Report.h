@@ -32,7 +32,7 @@ public:
     // A new, empty columnar report over the data source: areas RH, PH, D, RF, PF with one
     // section each.
     static std::shared_ptr<Report> Create(std::shared_ptr<DataSource> dataSource);
-    // The same over an SQLite database file, opened read-only.
+    // The same over an SQLite database file (opened read-only) or a postgresql:// URI.
     static std::shared_ptr<Report> CreateOverDatabase(const std::string& databasePath);
 
     ReportKind GetReportKind() const { return ReportKind::Columnar; }

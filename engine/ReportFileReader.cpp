@@ -178,7 +178,7 @@ std::shared_ptr<DataSource> ReadDataSource(const Json& doc, const std::string& r
     if (path.empty()) {
         Bad("the data source has no path");
     }
-    if (fs::path(path).is_relative()) {
+    if (!DataSource::IsServerUri(path) && fs::path(path).is_relative()) {
         path = (AbsoluteNormal(reportPath).parent_path() / path).lexically_normal().string();
     }
     std::vector<std::shared_ptr<Table>> tables;

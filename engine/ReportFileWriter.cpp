@@ -19,8 +19,11 @@ namespace fs = std::filesystem;
 enum class Purpose { File, Description };
 
 // The data source path as stored: relative to the report's folder when the database lies in
-// that folder or below it, absolute otherwise.
+// that folder or below it, absolute otherwise; a server's URI as it is (it has no password).
 std::string StoredDataSourcePath(const std::string& databasePath, const std::string& reportPath) {
+    if (DataSource::IsServerUri(databasePath)) {
+        return databasePath;
+    }
     const fs::path db = AbsoluteNormal(databasePath);
     const fs::path folder = AbsoluteNormal(reportPath).parent_path();
     const fs::path rel = db.lexically_relative(folder);

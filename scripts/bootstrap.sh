@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     g++ clang cmake ninja-build pkg-config git
-    libsqlite3-dev sqlite3 nlohmann-json3-dev libcli11-dev
+    libsqlite3-dev sqlite3 nlohmann-json3-dev libcli11-dev libpq-dev postgresql
     qt6-base-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth fp-utils-3.2.2 libchm-dev clang-format universal-ctags

@@ -140,9 +140,10 @@ std::optional<std::string> LikePattern(const std::string& text, bool prefix) {
 
 class Translator {
 public:
-    Translator(const CheckedFormula& f, const SqlColumnMapper& columns, Date today)
-        : formula_(f), columns_(columns), today_(today), mapped_(f.Fields().size()),
-          tried_(f.Fields().size(), false) {}
+    Translator(const CheckedFormula& f, const SqlColumnMapper& columns, Date today,
+               const SqlDialect& dialect)
+        : formula_(f), columns_(columns), today_(today), dialect_(dialect),
+          mapped_(f.Fields().size()), tried_(f.Fields().size(), false) {}
 
     std::vector<Value>& Parameters() { return parameters_; }
 
@@ -170,7 +171,7 @@ private:
             return Condition(*n.children[0]);
         case NodeKind::Literal:
             if (const auto* b = std::get_if<bool>(&n.literal)) {
-                return std::string(*b ? "1" : "0");
+                return dialect_.Truth(*b);
             }
             return std::nullopt;
         case NodeKind::Not: {
@@ -233,7 +234,7 @@ private:
             o.storage = column->storage;
             o.sql = "(" + column->expression + ")";
             if (o.storage == SqlStorage::Text) {
-                o.sql += " COLLATE BINARY";
+                o.sql = dialect_.BinaryText(o.sql);
             }
             return o;
         }
@@ -299,8 +300,7 @@ private:
             if (!parameter) {
                 return std::nullopt;
             }
-            parameters_.push_back(std::move(*parameter));
-            r.sql.push_back("?");
+            r.sql.push_back(Placeholder(std::move(*parameter), *storage));
         }
         return r;
     }
@@ -353,7 +353,7 @@ private:
             }
         }
         if (ops->size() == 1) {
-            return std::string("0");
+            return dialect_.Truth(false);
         }
         auto r = Resolve(*ops);
         if (!r) {
@@ -375,16 +375,18 @@ private:
         const DateRange range = PeriodRange(n.period, today_);
         if ((range.first && range.first->days > kLastDay) ||
             (range.last && range.last->days < kFirstDay)) {
-            return std::string("0"); // no stored date lies outside the years 1 to 9999
+            return dialect_.Truth(false); // no stored date lies outside the years 1 to 9999
         }
         std::string sql = "(" + subject->sql + " IS NOT NULL";
         if (range.first && range.first->days > kFirstDay) {
-            parameters_.push_back(IsoDate(range.first->days) + (withTime ? " 00:00:00" : ""));
-            sql += " AND " + subject->sql + " >= ?";
+            sql += " AND " + subject->sql + " >= " +
+                   Placeholder(IsoDate(range.first->days) + (withTime ? " 00:00:00" : ""),
+                               subject->storage);
         }
         if (range.last && range.last->days < kLastDay) {
-            parameters_.push_back(IsoDate(range.last->days) + (withTime ? " 23:59:59" : ""));
-            sql += " AND " + subject->sql + " <= ?";
+            sql += " AND " + subject->sql + " <= " +
+                   Placeholder(IsoDate(range.last->days) + (withTime ? " 23:59:59" : ""),
+                               subject->storage);
         }
         return sql + ")";
     }
@@ -395,7 +397,7 @@ private:
             return std::nullopt;
         }
         if (n.children.size() == 1) {
-            return std::string("0");
+            return dialect_.Truth(false);
         }
         std::string sql = "(" + subject->sql + " IS NOT NULL AND (";
         for (std::size_t i = 1; i < n.children.size(); ++i) {
@@ -408,16 +410,24 @@ private:
             if (!pattern) {
                 return std::nullopt;
             }
-            parameters_.push_back(std::move(*pattern));
             ++spent_;
-            sql += (i > 1 ? " OR " : "") + subject->sql + " LIKE ? ESCAPE '\\'";
+            sql += (i > 1 ? " OR " : "") +
+                   dialect_.LikeIgnoringCase(subject->sql,
+                                             Placeholder(std::move(*pattern), SqlStorage::Text));
         }
         return sql + "))";
+    }
+
+    // Adds a parameter and returns its placeholder.
+    std::string Placeholder(Value value, SqlStorage storage) {
+        parameters_.push_back(std::move(value));
+        return dialect_.Parameter(parameters_.size(), parameters_.back(), storage);
     }
 
     const CheckedFormula& formula_;
     const SqlColumnMapper& columns_;
     Date today_;
+    const SqlDialect& dialect_;
     std::vector<std::optional<SqlColumn>> mapped_;
     std::vector<bool> tried_;
     std::vector<Value> parameters_;
@@ -439,7 +449,8 @@ void Conjuncts(const Node& n, std::vector<const Node*>& out) {
 
 } // namespace
 
-SqlWhere TranslateToSql(const CheckedFormula& formula, const SqlColumnMapper& columns, Date today) {
+SqlWhere TranslateToSql(const CheckedFormula& formula, const SqlColumnMapper& columns, Date today,
+                        const SqlDialect& dialect) {
     SqlWhere result;
     if (formula.IsEmpty()) {
         result.exact = true;
@@ -448,7 +459,7 @@ SqlWhere TranslateToSql(const CheckedFormula& formula, const SqlColumnMapper& co
     if (today.days < kFirstDay || today.days > kLastDay) {
         return result; // the evaluator reports the bad run date
     }
-    Translator t(formula, columns, today);
+    Translator t(formula, columns, today, dialect);
     std::vector<const Node*> parts;
     Conjuncts(*formula.Root(), parts);
     result.exact = true;

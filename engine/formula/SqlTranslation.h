@@ -1,9 +1,10 @@
 #pragma once
 
-// Pushing a record selection formula down to SQLite where SQLite computes exactly the same
+// Pushing a record selection formula down to the database where it computes exactly the same
 // answer, so the runner reads fewer records. Anything in doubt stays with the evaluator.
 
 #include "engine/formula/Formula.h"
+#include "engine/formula/SqlDialect.h"
 
 #include <functional>
 #include <optional>
@@ -13,15 +14,6 @@
 struct sqlite3_stmt;
 
 namespace foliant::engine::formula {
-
-// How a column stores a field's values. A mapper promises that every value of the column is
-// NULL or of this form, and that the value the record source gives for it is that same value.
-enum class SqlStorage {
-    Number,      // INTEGER or REAL values; the column has INTEGER, REAL, NUMERIC or BLOB affinity
-    Text,        // TEXT values, UTF-8; the column has TEXT or BLOB affinity
-    IsoDate,     // TEXT 'YYYY-MM-DD' (years 0001 to 9999)
-    IsoDateTime, // TEXT 'YYYY-MM-DD HH:MM:SS' (years 0001 to 9999)
-};
 
 struct SqlColumn {
     std::string expression; // e.g. "\"Orders\".\"Amount\"", already quoted
@@ -52,7 +44,9 @@ struct SqlWhere {
 // the evaluator does); every translated condition yields 0 or 1, never NULL, so `not` agrees
 // with the evaluator on nulls. `like` relies on the connection's default LIKE (ASCII case
 // folding, PRAGMA case_sensitive_like off). Never throws for a checked formula.
-SqlWhere TranslateToSql(const CheckedFormula& formula, const SqlColumnMapper& columns, Date today);
+// The dialect says how the SQL is written; SQLite's unless given.
+SqlWhere TranslateToSql(const CheckedFormula& formula, const SqlColumnMapper& columns, Date today,
+                        const SqlDialect& dialect = SqliteDialect());
 
 // Binds `parameters` to `statement` from parameter number `first` on (1-based). Throws
 // EngineError naming SQLite's message when a bind fails.

@@ -11,14 +11,7 @@
 namespace foliant::engine::run {
 
 std::string QuoteIdentifier(const std::string& name) {
-    std::string out = "\"";
-    for (char c : name) {
-        out += c;
-        if (c == '"') {
-            out += '"';
-        }
-    }
-    return out + "\"";
+    return formula::SqlDialect::QuoteIdentifier(name);
 }
 
 std::string ColumnExpression(const FieldDefinition& field) {
@@ -188,18 +181,20 @@ std::string FromClause(const DataSource& source, const std::set<std::string>& us
 
 // The ORDER BY clause: the requested terms, then the tables' rowids when asked for.
 std::string OrderClause(const DataSource& source, const QueryRequest& request,
-                        const std::vector<std::string>& tables) {
+                        const std::vector<std::string>& tables,
+                        const formula::SqlDialect& dialect) {
     std::vector<std::string> order;
     for (const auto& term : request.order) {
-        order.push_back(term.expression + (term.descending ? " DESC" : ""));
+        order.push_back(dialect.OrderTerm(term.expression, term.descending));
     }
-    if (request.orderByRowid) {
+    if (request.storedOrder) {
         // The last table joined is usually the one whose rows are the records (order lines
         // under orders under customers): its storage order decides first.
         for (auto it = tables.rbegin(); it != tables.rend(); ++it) {
-            const auto table = source.FindTable(*it);
-            if (table && !table->IsView()) {
-                order.push_back(QuoteIdentifier(*it) + ".rowid");
+            if (const auto table = source.FindTable(*it)) {
+                for (auto& term : request.storedOrder(*table)) {
+                    order.push_back(std::move(term));
+                }
             }
         }
     }
@@ -212,7 +207,8 @@ std::string OrderClause(const DataSource& source, const QueryRequest& request,
 
 } // namespace
 
-QueryPlan BuildQuery(const DataSource& source, const QueryRequest& request) {
+QueryPlan BuildQuery(const DataSource& source, const QueryRequest& request,
+                     const formula::SqlDialect& dialect) {
     QueryPlan plan;
     const auto used = AddColumns(source, request, plan);
     const std::string from = FromClause(source, used, plan);
@@ -221,14 +217,15 @@ QueryPlan BuildQuery(const DataSource& source, const QueryRequest& request) {
         sql += "1";
     }
     for (std::size_t i = 0; i < plan.columns.size(); ++i) {
-        sql += (i ? ", " : "") + ColumnExpression(*plan.columns[i]);
+        const FieldDefinition& f = *plan.columns[i];
+        sql += (i ? ", " : "") + dialect.ReadColumn(ColumnExpression(f), f.DeclaredType());
     }
     sql += from;
     if (!request.where.empty()) {
         sql += " WHERE " + request.where;
         plan.parameters = request.whereParameters;
     }
-    plan.sql = sql + OrderClause(source, request, plan.tables);
+    plan.sql = sql + OrderClause(source, request, plan.tables, dialect);
     return plan;
 }
 

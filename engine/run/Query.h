@@ -5,7 +5,9 @@
 
 #include "engine/DataSource.h"
 #include "engine/core/Value.h"
+#include "engine/formula/SqlDialect.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,7 +30,7 @@ struct QueryPlan {
     // The tables read, the first one the query starts from, each further one joined to one
     // read before it.
     std::vector<std::string> tables;
-    // Values for the ?s of the WHERE clause.
+    // Values for the parameters of the WHERE clause.
     std::vector<Value> parameters;
 };
 
@@ -39,9 +41,9 @@ struct QueryRequest {
     std::string where;
     std::vector<Value> whereParameters;
     std::vector<OrderTerm> order;
-    // Whether to end the order with the tables' rowids (the last joined table's first), so
-    // records that the order leaves equal come in the order they were stored.
-    bool orderByRowid = true;
+    // When set, the order ends with each read table's stored order (the last joined table's
+    // first), so records that the order leaves equal come in the order they were stored.
+    std::function<std::vector<std::string>(const Table&)> storedOrder;
 };
 
 // The column expression for a database field ("\"Orders\".\"Amount\"") or an SQL expression
@@ -52,6 +54,8 @@ std::string ColumnExpression(const FieldDefinition& field);
 // (a link followed either way); tables between two used tables are joined in too. Throws
 // EngineError naming the tables when some used table has no chain of links to the others,
 // and when a field is neither a database field of the data source nor an SQL expression.
-QueryPlan BuildQuery(const DataSource& source, const QueryRequest& request);
+// The SQL is written in the dialect given (SQLite's unless given).
+QueryPlan BuildQuery(const DataSource& source, const QueryRequest& request,
+                     const formula::SqlDialect& dialect = formula::SqliteDialect());
 
 } // namespace foliant::engine::run

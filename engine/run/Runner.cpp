@@ -1,11 +1,9 @@
 #include "engine/run/Runner.h"
 
-#include "engine/SqliteHandles.h"
+#include "engine/SourceConnection.h"
 #include "engine/core/EngineError.h"
 #include "engine/run/Selection.h"
 #include "engine/run/Values.h"
-
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <ctime>
@@ -15,26 +13,6 @@ namespace foliant::engine::run {
 
 namespace {
 
-Value ColumnValue(sqlite3_stmt* stmt, int column) {
-    switch (sqlite3_column_type(stmt, column)) {
-    case SQLITE_INTEGER:
-        return static_cast<std::int64_t>(sqlite3_column_int64(stmt, column));
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(stmt, column);
-    case SQLITE_TEXT: {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-        return std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt, column)));
-    }
-    case SQLITE_BLOB: {
-        const auto* data = static_cast<const std::uint8_t*>(sqlite3_column_blob(stmt, column));
-        const auto size = static_cast<std::size_t>(sqlite3_column_bytes(stmt, column));
-        return data ? Bytes(data, data + size) : Bytes{};
-    }
-    default:
-        return {};
-    }
-}
-
 // The second field of correlation, covariance and weighted average; null for the others.
 std::shared_ptr<FieldDefinition> SecondField(const FieldDefinition& summary) {
     return SummaryNeedsSecondField(summary.GetSummaryOperation())
@@ -43,25 +21,25 @@ std::shared_ptr<FieldDefinition> SecondField(const FieldDefinition& summary) {
 }
 
 // An SQL expression that orders a field's records as the engine orders its values, when there
-// is one: numbers, text and Booleans by the column itself (the column's affinity keeps its
-// values of one storage class), dates and date-times by their Julian day however they are
-// stored (ISO text, Julian day, Unix seconds, as ReadStoredValue reads them). Nothing for
-// times, formulas and the rest: their records stay in the order they were stored, and the
-// engine orders the groups itself.
-std::optional<std::string> SqlOrderExpression(const FieldDefinition& field) {
+// is one: numbers, text and Booleans by the column itself (text byte by byte), dates and
+// date-times as the dialect orders them however they are stored. Nothing for times, formulas
+// and the rest: their records stay in the order they were stored, and the engine orders the
+// groups itself.
+std::optional<std::string> SqlOrderExpression(const FieldDefinition& field,
+                                              const formula::SqlDialect& dialect) {
     if (field.Kind() != FieldKind::Database && field.Kind() != FieldKind::SqlExpression) {
         return std::nullopt;
     }
     const std::string c = ColumnExpression(field);
     const ValueType t = field.ValueType();
-    if (IsNumericType(t) || IsTextType(t) || t == ValueType::Boolean) {
+    if (IsTextType(t)) {
+        return dialect.TextOrder(c);
+    }
+    if (IsNumericType(t) || t == ValueType::Boolean) {
         return c;
     }
     if (IsDateType(t)) {
-        return "CASE typeof(" + c + ") WHEN 'text' THEN julianday(trim(" + c +
-               ")) WHEN 'real' THEN " + c + " WHEN 'integer' THEN CASE WHEN " + c +
-               " BETWEEN 1721426 AND 5373484 THEN " + c + " ELSE " + c +
-               " / 86400.0 + 2440587.5 END END";
+        return dialect.DateOrder(c);
     }
     return std::nullopt;
 }
@@ -279,53 +257,52 @@ private:
         return arrangement;
     }
 
-    void OpenDatabase() {
-        const std::string& path = source_->Path();
-        if (sqlite3_open_v2(path.c_str(), &conn_.db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-            throw EngineError("Cannot open the database " + path + ": " +
-                              (conn_.db ? sqlite3_errmsg(conn_.db) : "out of memory") + ".");
-        }
-    }
+    void OpenDatabase() { connection_ = source_->Connect(); }
 
-    [[noreturn]] void ThrowReadError() const {
-        throw EngineError("Cannot read the report's records from " + source_->Path() + ": " +
-                          sqlite3_errmsg(conn_.db) + ".");
-    }
-
-    // The query: the used columns, the part of the selection SQL can do, the groups' order as
-    // far as SQL gives the same order (a group in original order ends it). Prepared, with the
-    // stored order left to SQLite for tables without rowids.
+    // The query: the used columns, the part of the selection the database can do, the groups'
+    // order as far as the database gives the same order (a group in original order ends it),
+    // and then the order the records were stored in. Started, its records streaming.
     void PrepareQuery() {
+        const formula::SqlDialect& dialect = connection_->Dialect();
         QueryRequest request;
         request.fields = needs_.read;
-        const auto where = selection_.Where(conn_.db, needs_.read);
+        const auto where = selection_.Where(*connection_, needs_.read);
         request.where = where.clause;
         request.whereParameters = where.parameters;
         result_.selectionInQuery = where.exact;
         for (const auto& g : groups_) {
-            const auto expression =
-                g->order == GroupOrder::Original ? std::nullopt : SqlOrderExpression(*g->field);
+            const auto expression = g->order == GroupOrder::Original
+                                        ? std::nullopt
+                                        : SqlOrderExpression(*g->field, dialect);
             if (!expression) {
                 break;
             }
             request.order.push_back({*expression, g->order == GroupOrder::Descending});
         }
         result_.groupsOrderedByQuery = request.order.size() == groups_.size();
-        result_.query = BuildQuery(*source_, request);
-        if (sqlite3_prepare_v2(conn_.db, result_.query.sql.c_str(), -1, &stmt_.stmt, nullptr) !=
-            SQLITE_OK) {
-            // A table without rowids: the stored order is left to SQLite.
-            request.orderByRowid = false;
-            result_.query = BuildQuery(*source_, request);
-        }
-        if (!stmt_.stmt && sqlite3_prepare_v2(conn_.db, result_.query.sql.c_str(), -1, &stmt_.stmt,
-                                              nullptr) != SQLITE_OK) {
-            ThrowReadError();
-        }
-        BindParameters(stmt_.stmt, result_.query.parameters);
+        request.storedOrder = [this](const Table& t) { return connection_->StoredOrder(t); };
+        result_.query = BuildQuery(*source_, request, dialect);
         const auto& columns = result_.query.columns;
         for (std::size_t i = 0; i < columns.size(); ++i) {
             columnOf_[columns[i].get()] = i;
+        }
+        if (result_.query.tables.empty()) {
+            return; // a report that reads no table has no records
+        }
+        Cancellable([&] {
+            cursor_ = connection_->Query(result_.query.sql, result_.query.parameters,
+                                         [this] { return KeepGoing(); });
+        });
+    }
+
+    bool KeepGoing() { return !options_.progress || options_.progress(rowsRead_); }
+
+    // Runs a step of reading, turning a cancelled statement into a cancelled run.
+    template <typename F> void Cancellable(F&& step) {
+        try {
+            step();
+        } catch (const QueryCancelled&) {
+            throw RunCancelled();
         }
     }
 
@@ -378,16 +355,14 @@ private:
             !options_.progress(rowsRead_)) {
             throw RunCancelled();
         }
-        const int rc = sqlite3_step(stmt_.stmt);
-        if (rc == SQLITE_DONE) {
+        bool more = false;
+        Cancellable([&] { more = cursor_->Next(stored_); });
+        if (!more) {
             return false;
-        }
-        if (rc != SQLITE_ROW) {
-            ThrowReadError();
         }
         const auto& columns = result_.query.columns;
         for (std::size_t i = 0; i < columns.size(); ++i) {
-            row_[i] = ReadStoredValue(ColumnValue(stmt_.stmt, static_cast<int>(i)),
+            row_[i] = ReadStoredValue(i < stored_.size() ? std::move(stored_[i]) : Value{},
                                       columns[i]->ValueType());
         }
         computed_.clear();
@@ -404,11 +379,11 @@ private:
             return std::pair<Value, Value>{FieldValue(s->GetSummarizedField()),
                                            FieldValue(SecondField(*s))};
         };
-        // A report that reads no table has no records (rather than SQLite's one row of nothing).
+        // A report that reads no table has no records (rather than one row of nothing).
         std::uint32_t record = 0;
-        while (!result_.query.tables.empty()) {
+        while (cursor_) {
             if (options_.recordLimit != 0 && record >= options_.recordLimit) {
-                result_.truncated = sqlite3_step(stmt_.stmt) == SQLITE_ROW;
+                Cancellable([&] { result_.truncated = cursor_->Next(stored_); });
                 break;
             }
             if (!ReadRow()) {
@@ -448,8 +423,9 @@ private:
     const std::size_t levels_;
     Needs needs_;
     RunResult result_;
-    SqliteConnection conn_;
-    SqliteStatement stmt_;
+    std::unique_ptr<SourceConnection> connection_;
+    std::unique_ptr<RecordCursor> cursor_; // after connection_: closed before it
+    std::vector<Value> stored_;            // the current record as the database holds it
     std::map<const FieldDefinition*, std::size_t> columnOf_;
     std::vector<Value> row_;                           // the current record's columns
     std::map<const FieldDefinition*, Value> computed_; // its formula fields' values

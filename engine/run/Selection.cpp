@@ -6,7 +6,7 @@
 #include "engine/formula/SqlTranslation.h"
 #include "engine/run/Query.h"
 
-#include <sqlite3.h>
+#include <algorithm>
 
 namespace foliant::engine::run {
 
@@ -16,40 +16,6 @@ struct Compiled {
     formula::CheckedFormula formula;
     std::vector<std::shared_ptr<FieldDefinition>> fields; // one per formula.Fields()
 };
-
-// Whether some stored value of the column is not of the storage form (one query; stops at the
-// first such value).
-bool ColumnHasOtherValues(sqlite3* db, const FieldDefinition& field, formula::SqlStorage storage) {
-    const std::string c = ColumnExpression(field);
-    std::string bad;
-    switch (storage) {
-    case formula::SqlStorage::Number:
-        bad = "typeof(" + c + ") NOT IN ('integer', 'real')";
-        break;
-    case formula::SqlStorage::Text:
-        bad = "typeof(" + c + ") <> 'text'";
-        break;
-    case formula::SqlStorage::IsoDate:
-        bad = "typeof(" + c + ") <> 'text' OR length(" + c + ") <> 10 OR date(" + c + ") IS NOT " +
-              c + " OR " + c + " < '0001'";
-        break;
-    case formula::SqlStorage::IsoDateTime:
-        bad = "typeof(" + c + ") <> 'text' OR length(" + c + ") <> 19 OR datetime(" + c +
-              ") IS NOT " + c + " OR " + c + " < '0001'";
-        break;
-    }
-    const std::string sql = "SELECT EXISTS (SELECT 1 FROM " +
-                            QuoteIdentifier(field.TableOfField()) + " WHERE " + c +
-                            " IS NOT NULL AND (" + bad + "))";
-    sqlite3_stmt* stmt = nullptr;
-    bool other = true; // in doubt, leave the condition to the engine
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW) {
-        other = sqlite3_column_int(stmt, 0) != 0;
-    }
-    sqlite3_finalize(stmt);
-    return other;
-}
 
 } // namespace
 
@@ -161,7 +127,7 @@ SelectionFilter::FormulaReferences(const FieldDefinition& f) const {
 }
 
 SelectionWhere
-SelectionFilter::Where(sqlite3* db,
+SelectionFilter::Where(SourceConnection& connection,
                        const std::vector<std::shared_ptr<FieldDefinition>>& read) const {
     const Compiled& s = impl_->selection;
     if (s.formula.IsEmpty()) {
@@ -188,12 +154,13 @@ SelectionFilter::Where(sqlite3* db,
         } else {
             return std::nullopt;
         }
-        if (ColumnHasOtherValues(db, *def, storage)) {
+        if (!connection.ColumnHolds(*def, storage)) {
             return std::nullopt;
         }
         return formula::SqlColumn{ColumnExpression(*def), storage};
     };
-    const auto where = formula::TranslateToSql(s.formula, mapper, impl_->today);
+    const auto where =
+        formula::TranslateToSql(s.formula, mapper, impl_->today, connection.Dialect());
     SelectionWhere out;
     out.clause = where.clause;
     out.parameters = where.parameters;
@@ -211,28 +178,6 @@ bool SelectionFilter::Selects(const RecordView& record) const {
 
 Value SelectionFilter::EvaluateField(const FieldDefinition& f, const RecordView& record) const {
     return impl_->FieldValue(f, record);
-}
-
-void BindParameters(sqlite3_stmt* statement, const std::vector<Value>& parameters) {
-    int index = 1;
-    for (const auto& p : parameters) {
-        int rc = SQLITE_OK;
-        if (const auto* i = std::get_if<std::int64_t>(&p)) {
-            rc = sqlite3_bind_int64(statement, index, *i);
-        } else if (const auto* d = std::get_if<double>(&p)) {
-            rc = sqlite3_bind_double(statement, index, *d);
-        } else if (const auto* s = std::get_if<std::string>(&p)) {
-            rc = sqlite3_bind_text(statement, index, s->c_str(), static_cast<int>(s->size()),
-                                   SQLITE_TRANSIENT);
-        } else {
-            rc = sqlite3_bind_null(statement, index);
-        }
-        if (rc != SQLITE_OK) {
-            throw EngineError("Cannot bind value " + std::to_string(index) +
-                              " of the report's query: " + sqlite3_errstr(rc) + ".");
-        }
-        ++index;
-    }
 }
 
 } // namespace foliant::engine::run

@@ -4,15 +4,13 @@
 // they read, the part of the selection SQL does exactly, and evaluation on a record.
 
 #include "engine/Report.h"
+#include "engine/SourceConnection.h"
 #include "engine/core/Value.h"
 
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
-
-struct sqlite3;
-struct sqlite3_stmt;
 
 namespace foliant::engine::run {
 
@@ -44,10 +42,11 @@ public:
     // valid.
     std::vector<std::shared_ptr<FieldDefinition>> FormulaReferences(const FieldDefinition& f) const;
 
-    // The WHERE clause for the query: the formula's conditions on columns whose stored values
-    // SQLite compares exactly as the engine does (checked on the database: numbers only in
-    // number columns, text only in text columns, ISO dates only in date columns).
-    SelectionWhere Where(sqlite3* db,
+    // The WHERE clause for the query, in the connection's dialect: the formula's conditions on
+    // columns whose stored values the database compares exactly as the engine does (asked of
+    // the connection: numbers only in number columns, text only in text columns, dates only in
+    // date columns).
+    SelectionWhere Where(SourceConnection& connection,
                          const std::vector<std::shared_ptr<FieldDefinition>>& read) const;
 
     // Whether the record is selected. Throws EngineError when the formula fails on it.
@@ -60,8 +59,5 @@ public:
 private:
     std::unique_ptr<Impl> impl_;
 };
-
-// Binds int64, double and text values to ?1, ?2, … (others as null).
-void BindParameters(sqlite3_stmt* statement, const std::vector<Value>& parameters);
 
 } // namespace foliant::engine::run
