@@ -33,15 +33,6 @@ PreviewCommand& AddPreviewCommand(CLI::App& app) {
     return command;
 }
 
-PreviewCommand& AddDesignCommand(CLI::App& app) {
-    static PreviewCommand command;
-    command.command =
-        app.add_subcommand("design", "Open a report file (the program registered for .rpt files)");
-    command.command->add_option("FILE", command.report, "the report file (.rpt)")->required();
-    command.command->add_option("--screenshot", command.screenshot)->group("");
-    return command;
-}
-
 #ifdef FOLIANT_WITH_GUI
 namespace {
 

@@ -22,10 +22,6 @@ struct PreviewCommand {
 // Declares the subcommand on the host's command line.
 PreviewCommand& AddPreviewCommand(CLI::App& app);
 
-// foliant design FILE.rpt: the program registered for report files. Until the design window
-// exists it shows the report's pages as the preview does.
-PreviewCommand& AddDesignCommand(CLI::App& app);
-
 // Shows the window; returns 0 when it is closed, or 1 after one line on stderr (the report
 // cannot be read or run, there is no display, the screenshot cannot be written).
 int RunPreview(const PreviewCommand& command, int argc, char** argv);

@@ -8,7 +8,7 @@
 //   foliant export FILE.rpt --pdf|--png|--html|--text OUT  the report written without a window
 //   foliant preview FILE.rpt            the report's pages in a window
 //   foliant design FILE.rpt             the program that opens .rpt files (also: foliant
-//                                       FILE.rpt); for now the report's pages in a window
+//                                       FILE.rpt): pages, structure and properties to adjust
 //   foliant register [--library LIB]    registers the component, the .rpt file type and the
 //                                       folder of the help files
 //   foliant unregister [--library LIB]  removes these registrations
@@ -16,6 +16,7 @@
 // Exit status 0 on success; 1 with one line on stderr saying what went wrong; 2 when the
 // command line itself is wrong.
 #include "apps/foliant/Demo.h"
+#include "apps/foliant/Design.h"
 #include "apps/foliant/Export.h"
 #include "apps/foliant/InstalledFiles.h"
 #include "apps/foliant/Preview.h"
@@ -230,7 +231,7 @@ int main(int argc, char** argv) {
         return foliant::app::RunPreview(previewCommand, argc, argv);
     }
     if (*designCommand.command) {
-        return foliant::app::RunPreview(designCommand, argc, argv);
+        return foliant::app::RunDesign(designCommand, argc, argv);
     }
     try {
         return RunCommand(commands, argc, argv);

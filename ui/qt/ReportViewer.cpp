@@ -226,13 +226,17 @@ double ReportViewer::FitZoom(ZoomMode mode) const {
     return std::min(byWidth, height / (page.height * pixelsPerTwip));
 }
 
+double ReportViewer::PixelsPerTwip() const {
+    return zoom_ * logicalDpiX() / kTwipsPerInch;
+}
+
 void ReportViewer::ApplyZoom() {
     if (mode_ != ZoomMode::Fixed) {
         zoom_ = std::clamp(FitZoom(mode_), kMinimumZoom, kMaximumZoom);
     }
     const engine::page::Page* page =
         current_ == 0 ? nullptr : &document_->pages[static_cast<std::size_t>(current_ - 1)];
-    canvas_->Show(page, zoom_ * logicalDpiX() / kTwipsPerInch);
+    canvas_->Show(page, PixelsPerTwip());
     UpdateHighlights();
     UpdateControls();
     emit ZoomChanged(zoom_);

@@ -50,6 +50,10 @@ public:
     // The pages to show; the viewer goes to the first page and keeps its zoom mode. Ends a run
     // still going.
     void SetDocument(engine::page::Document document);
+    // The same pages laid out again (after an edit): the page shown, the zoom and the find
+    // stay; `run` is the run behind them (for the CSV export).
+    void ReplaceDocument(engine::page::Document document,
+                         std::shared_ptr<const engine::run::RunResult> run);
     const engine::page::Document& Document() const { return *document_; }
 
     // The report to show and how to lay it out; ShowReport starts running it off this thread
@@ -64,6 +68,8 @@ public:
     void CancelRun();
     // Waits (handling events) until the run ends or `milliseconds` pass; true when it ended.
     bool WaitForRun(int milliseconds = 30000);
+    // The whole run behind the pages once a run has ended well; null before.
+    std::shared_ptr<const engine::run::RunResult> FinishedRun() const { return finishedRun_; }
     // The last run's error message; empty when it succeeded or was cancelled.
     const QString& RunError() const { return runError_; }
     // When the run shows its pages: open at this page and find this text (empty: none).
@@ -111,6 +117,14 @@ public:
     // Prints the pages in the printer's page range, each scaled to the printable area. Throws
     // ExportError when there is nothing to print or the printer cannot start.
     void PrintTo(QPrinter& printer);
+    // Asks for a file and exports to it / asks for a printer and prints; problems are shown.
+    void ExportWithDialog();
+    void PrintWithDialog();
+
+    // The sheet the page is drawn on, and its device pixels per twip (the sheet's page corner
+    // stands PageCanvas::kMargin pixels in from its own).
+    PageCanvas* Canvas() const { return canvas_; }
+    double PixelsPerTwip() const;
 
     static constexpr double kMinimumZoom = 0.1;
     static constexpr double kMaximumZoom = 8.0;
@@ -132,8 +146,6 @@ private:
     void BuildFindBar();
     void BuildRunBar();
     QAction* AddAction(const char* name, const QString& text, const QString& tip);
-    void ExportWithDialog();
-    void PrintWithDialog();
     void ApplyZoom();
     void UpdateControls();
     void UpdateHighlights();

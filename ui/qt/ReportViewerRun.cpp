@@ -30,6 +30,15 @@ void ReportViewer::SetDocument(engine::page::Document document) {
     emit PageChanged(current_);
 }
 
+void ReportViewer::ReplaceDocument(engine::page::Document document,
+                                   std::shared_ptr<const engine::run::RunResult> run) {
+    run_.reset();
+    poll_->stop();
+    runBar_->hide();
+    finishedRun_ = std::move(run);
+    TakeDocument(std::make_shared<const engine::page::Document>(std::move(document)), true);
+}
+
 void ReportViewer::SetReport(std::shared_ptr<const engine::Report> report,
                              engine::run::LayoutSettings settings,
                              engine::run::RunOptions options) {
