@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <sqlite3.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -38,6 +41,52 @@ protected:
         }
         r.err = foliant::cli_test::Slurp(dir / "err.txt");
         return r;
+    }
+
+    // What foliant printed for the arguments, run in the test's folder; fails the test when
+    // it does not succeed.
+    std::string Foliant(const std::string& args) {
+        const auto r = foliant::cli_test::RunCaptured(
+            "cd " + Quote(dir.string()) + " && " + Quote(FOLIANT_EXE) + " " + args, dir);
+        EXPECT_EQ(r.status, 0) << args << ": " << r.err;
+        return r.out;
+    }
+
+    // The numbers that start the lines of a text file, in order ("1,024" is 1024).
+    static std::vector<long> FirstNumbers(const fs::path& file) {
+        std::vector<long> numbers;
+        std::ifstream in(file);
+        for (std::string line; std::getline(in, line);) {
+            std::string digits;
+            std::size_t at = line.find_first_not_of(' ');
+            for (; at < line.size() && (std::isdigit(static_cast<unsigned char>(line[at])) ||
+                                        (line[at] == ',' && !digits.empty()));
+                 ++at) {
+                digits += line[at] == ',' ? "" : std::string(1, line[at]);
+            }
+            if (!digits.empty() && (at == line.size() || line[at] == ' ')) {
+                numbers.push_back(std::stol(digits));
+            }
+        }
+        std::sort(numbers.begin(), numbers.end());
+        return numbers;
+    }
+
+    // The first column of the query's rows over the sample database.
+    static std::vector<long> SqlIds(const std::string& sql) {
+        sqlite3* db = nullptr;
+        EXPECT_EQ(sqlite3_open_v2(FOLIANT_SAMPLE_DB, &db, SQLITE_OPEN_READONLY, nullptr),
+                  SQLITE_OK);
+        sqlite3_stmt* statement = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr), SQLITE_OK)
+            << sqlite3_errmsg(db);
+        std::vector<long> ids;
+        while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
+            ids.push_back(static_cast<long>(sqlite3_column_int64(statement, 0)));
+        }
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+        return ids;
     }
 
     // The dumped control of that name.
@@ -76,7 +125,11 @@ TEST_F(ScriptCliTest, ClicksMoveThroughThePagesAndDumpShowsPageControlsAndState)
 }
 
 TEST_F(ScriptCliTest, AWalkFiltersTheSampleWithAListARangeAndAPeriod) {
-    const Outcome r = Run("click cmdNext\n"
+    const Outcome r = Run("node DatabaseTreeView \"OrderID\"\n"
+                          "click Add\n"
+                          "node DatabaseTreeView \"Amount\"\n"
+                          "click Add\n"
+                          "click cmdNext\n"
                           "click cmdNext\n"
                           "node DatabaseTreeView \"Country\"\n"
                           "click AddSelect\n"
@@ -92,7 +145,7 @@ TEST_F(ScriptCliTest, AWalkFiltersTheSampleWithAListARangeAndAPeriod) {
                           "type SecondConditionText \"1000\"\n"
                           "node DatabaseTreeView \"OrderDate\"\n"
                           "click AddSelect\n"
-                          "select ConditionCombo 11\n"
+                          "select ConditionCombo 12\n"
                           "select ConditionTextCombo \"LastFullMonth\"\n"
                           "answer OK\n"
                           "click cmdNext\n"
@@ -101,7 +154,11 @@ TEST_F(ScriptCliTest, AWalkFiltersTheSampleWithAListARangeAndAPeriod) {
                           "click AddSelect\n"
                           "type ConditionTextCombo \"100\"\n"
                           "click cmdNext\n"
-                          "dump\n");
+                          "dump\n"
+                          "click cmdNext\n"
+                          "type SaveText \"walk\"\n"
+                          "click SaveOption\n"
+                          "click FinishCmd\n");
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(r.dumps.size(), 2U);
     // "ten" is no amount: the page stays and says so.
@@ -117,7 +174,22 @@ TEST_F(ScriptCliTest, AWalkFiltersTheSampleWithAListARangeAndAPeriod) {
     const json list = Control(r.dumps[1], "SelectList");
     EXPECT_EQ(list["items"],
               json::parse(R"(["Customers.Country", "Orders.Amount", "Orders.OrderDate"])"));
-    EXPECT_EQ(list["itemData"], json::parse("[3, 9, 11]"));
+    EXPECT_EQ(list["itemData"], json::parse("[3, 9, 12]"));
+
+    // Finish saved the filter; the report lists the orders SQLite finds with it.
+    const json saved = json::parse(Foliant("inspect walk.rpt"));
+    EXPECT_EQ(saved["selectionFormula"],
+              "{Customers.Country} in ['France', 'Germany'] and {Orders.Amount} in 100 to 1000 "
+              "and  not ({Orders.OrderDate} in LastFullMonth)");
+    Foliant("export walk.rpt --text walk.txt");
+    const std::vector<long> printed = FirstNumbers(dir / "walk.txt");
+    const std::vector<long> expected = SqlIds(
+        "SELECT OrderID FROM Orders JOIN Customers ON Customers.CustomerID = Orders.CustomerID "
+        "WHERE Country IN ('France', 'Germany') AND Amount BETWEEN 100 AND 1000 AND NOT "
+        "(OrderDate BETWEEN date('now', 'localtime', 'start of month', '-1 month') AND "
+        "date('now', 'localtime', 'start of month', '-1 day')) ORDER BY OrderID");
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(printed, expected);
 }
 
 TEST_F(ScriptCliTest, AGroupOpensTheSummariesPageAndASummaryTheSortingPage) {

@@ -11,7 +11,9 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -33,6 +35,11 @@ fs::path PictureFolder() {
 
 void SavePicture(QWidget& widget, const char* name) {
     EXPECT_TRUE(widget.grab().save(QString::fromStdString((PictureFolder() / name).string())));
+}
+
+// A click on the blank part of an option button's row, right of its short caption.
+void ClickOnRow(QRadioButton& option) {
+    QTest::mouseClick(&option, Qt::LeftButton, {}, option.rect().center());
 }
 
 // Calls handle once with the first modal window other than the wizard's that opens.
@@ -105,8 +112,11 @@ protected:
         watchdog.setInterval(100);
         QObject::connect(&watchdog, &QTimer::timeout, [&] {
             if (clock.elapsed() > 10000) {
-                ADD_FAILURE() << "a window was still open after 10 s";
-                if (QWidget* modal = QApplication::activeModalWidget()) {
+                QWidget* modal = QApplication::activeModalWidget();
+                ADD_FAILURE() << "a window was still open after 10 s: "
+                              << (modal ? modal->metaObject()->className() : "none") << " \""
+                              << (modal ? modal->windowTitle().toStdString() : "") << "\"";
+                if (modal != nullptr) {
                     modal->close();
                 }
             }
@@ -148,8 +158,7 @@ TEST_F(FinishWindowTest, EnterOnTheLastPagePressesFinishAndSavesForLater) {
         qt::FormWindow* window = ToLastPage(target);
         auto* later = qobject_cast<QRadioButton*>(window->WidgetFor("SaveOption"));
         ASSERT_NE(later, nullptr);
-        // On the blank part of the row, right of the short caption.
-        QTest::mouseClick(later, Qt::LeftButton, {}, later->rect().center());
+        ClickOnRow(*later);
         ASSERT_TRUE(Wizard::WizardForm().SaveOption.Value());
         ASSERT_FALSE(window->WidgetFor("cmdNext")->isEnabled());
         ASSERT_EQ(QApplication::focusWidget(), later);
@@ -186,6 +195,36 @@ TEST_F(FinishWindowTest, AClickOnFinishSavesAndShowsTheReportInThePreviewWindow)
     EXPECT_GE(pages, 1);
     EXPECT_FALSE(Wizard::State().PreviewForm->Loaded()) << "closing the window unloads it";
     ExpectSavedReport(target);
+}
+
+TEST_F(FinishWindowTest, WithNoPathFinishAsksForTheFileInADialogPresetFromTheTitle) {
+    const std::string chosen = dir.File("chosen");
+    std::string preset;
+    std::unique_ptr<ModalWatcher> files;
+    RunWizard(MakeReport(), [&] {
+        qt::FormWindow* window = ToLastPage("");
+        ClickOnRow(*qobject_cast<QRadioButton*>(window->WidgetFor("SaveOption")));
+        // The file dialog is modal: its name is read and typed over from inside its loop.
+        files = std::make_unique<ModalWatcher>(window, [&](QWidget& shown) {
+            auto* dialog = qobject_cast<QFileDialog*>(&shown);
+            ASSERT_NE(dialog, nullptr);
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+            auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+            ASSERT_NE(name, nullptr);
+            preset = name->text().toStdString();
+            name->selectAll();
+            QTest::keyClicks(name, QString::fromStdString(chosen));
+            auto* buttons = dialog->findChild<QDialogButtonBox*>();
+            ASSERT_NE(buttons, nullptr);
+            QTest::mouseClick(buttons->button(QDialogButtonBox::Save), Qt::LeftButton);
+        });
+        QTest::mouseClick(window->WidgetFor("FinishCmd"), Qt::LeftButton);
+    });
+    ASSERT_NE(files, nullptr);
+    EXPECT_TRUE(files->Seen());
+    EXPECT_EQ(preset, "Orders of Ann.rpt");
+    EXPECT_FALSE(Wizard::CurrentWizardForm()->Loaded());
+    ExpectSavedReport(chosen + ".rpt");
 }
 
 } // namespace

@@ -210,7 +210,7 @@ double ReportViewer::FitZoom(ZoomMode mode) const {
     if (current_ == 0) {
         return zoom_;
     }
-    const auto& page = document_.pages[static_cast<std::size_t>(current_ - 1)];
+    const auto& page = document_->pages[static_cast<std::size_t>(current_ - 1)];
     const double pixelsPerTwip = logicalDpiX() / kTwipsPerInch;
     const QSize view = scroll_->maximumViewportSize();
     // A page fitted to the width is taller than the view: leave room for the scroll bar.
@@ -231,7 +231,7 @@ void ReportViewer::ApplyZoom() {
         zoom_ = std::clamp(FitZoom(mode_), kMinimumZoom, kMaximumZoom);
     }
     const engine::page::Page* page =
-        current_ == 0 ? nullptr : &document_.pages[static_cast<std::size_t>(current_ - 1)];
+        current_ == 0 ? nullptr : &document_->pages[static_cast<std::size_t>(current_ - 1)];
     canvas_->Show(page, zoom_ * logicalDpiX() / kTwipsPerInch);
     UpdateHighlights();
     UpdateControls();

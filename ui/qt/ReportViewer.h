@@ -50,7 +50,7 @@ public:
     // The pages to show; the viewer goes to the first page and keeps its zoom mode. Ends a run
     // still going.
     void SetDocument(engine::page::Document document);
-    const engine::page::Document& Document() const { return document_; }
+    const engine::page::Document& Document() const { return *document_; }
 
     // The report to show and how to lay it out; ShowReport starts running it off this thread
     // and returns at once. The pages shown stay until the run gives new ones; a failing run
@@ -69,7 +69,7 @@ public:
     // When the run shows its pages: open at this page and find this text (empty: none).
     void SetStartRequest(int page, const QString& findText);
 
-    int PageCount() const { return static_cast<int>(document_.pages.size()); }
+    int PageCount() const { return static_cast<int>(document_->pages.size()); }
     // The page shown, 1-based; 0 when there is none.
     int CurrentPage() const { return current_; }
     // Shows page `number`, kept within 1..PageCount().
@@ -144,7 +144,9 @@ private:
     void GoToMatch(std::size_t index);
     void PageBoxEntered();
 
-    engine::page::Document document_;
+    // Shared with the run that made it: taking a long report's pages copies nothing.
+    std::shared_ptr<const engine::page::Document> document_ =
+        std::make_shared<const engine::page::Document>();
     bool complete_ = true; // false while only the early first page is shown
     std::shared_ptr<const engine::Report> report_;
     engine::run::LayoutSettings settings_;

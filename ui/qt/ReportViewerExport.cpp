@@ -43,13 +43,13 @@ void WriteTextFile(const std::string& path, const std::string& content) {
 void ReportViewer::ExportTo(const std::string& path) {
     const std::string ext = LowerExtension(path);
     if (ext == "pdf") {
-        WriteDocumentPdf(document_, path);
+        WriteDocumentPdf(*document_, path);
     } else if (ext == "png") {
-        WriteDocumentPngs(document_, path);
+        WriteDocumentPngs(*document_, path);
     } else if (ext == "html" || ext == "htm") {
-        WriteTextFile(path, engine::page::RenderHtml(document_));
+        WriteTextFile(path, engine::page::RenderHtml(*document_));
     } else if (ext == "txt") {
-        WriteTextFile(path, engine::page::RenderText(document_));
+        WriteTextFile(path, engine::page::RenderText(*document_));
     } else if (ext == "csv") {
         if (!finishedRun_) {
             throw ExportError("Cannot export to " + path +
@@ -89,7 +89,7 @@ void ReportViewer::ExportWithDialog() {
 }
 
 void ReportViewer::PrintTo(QPrinter& printer) {
-    if (document_.pages.empty()) {
+    if (document_->pages.empty()) {
         throw ExportError("There are no pages to print.");
     }
     const int count = PageCount();
@@ -108,7 +108,7 @@ void ReportViewer::PrintTo(QPrinter& printer) {
         if (number > from) {
             printer.newPage();
         }
-        const auto& page = document_.pages[static_cast<std::size_t>(number - 1)];
+        const auto& page = document_->pages[static_cast<std::size_t>(number - 1)];
         const double scale = std::min(area.width() / page.width, area.height() / page.height);
         PaintPageAt(painter, page, scale);
     }
@@ -117,7 +117,7 @@ void ReportViewer::PrintTo(QPrinter& printer) {
 
 void ReportViewer::PrintWithDialog() {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QString::fromStdString(document_.title));
+    printer.setDocName(QString::fromStdString(document_->title));
     printer.setFromTo(1, PageCount());
     QPrintDialog dialog(&printer, this);
     dialog.setMinMax(1, PageCount());

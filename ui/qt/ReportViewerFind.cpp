@@ -63,7 +63,7 @@ int ReportViewer::Find(const QString& text) {
     if (findBox_->text() != text) {
         findBox_->setText(text);
     }
-    matches_ = preview::FindInDocument(document_, text.toStdString());
+    matches_ = preview::FindInDocument(*document_, text.toStdString());
     if (matches_.empty()) {
         findLabel_->setText(text.isEmpty() ? QString() : tr("Not found"));
         UpdateHighlights();
@@ -107,10 +107,10 @@ void ReportViewer::GoToMatch(std::size_t index) {
     UpdateHighlights();
     findLabel_->setText(tr("%1 of %2 matches").arg(index + 1).arg(matches_.size()));
     // Bring the match into view.
-    const auto& run = std::get<engine::page::TextRun>(document_.pages[m.page].items[m.item]);
+    const auto& run = std::get<engine::page::TextRun>(document_->pages[m.page].items[m.item]);
     const double scale =
         canvas_->height() > 2 * PageCanvas::kMargin
-            ? double(canvas_->height() - 2 * PageCanvas::kMargin) / document_.pages[m.page].height
+            ? double(canvas_->height() - 2 * PageCanvas::kMargin) / document_->pages[m.page].height
             : 0.0;
     scroll_->ensureVisible(PageCanvas::kMargin + static_cast<int>(run.box.left * scale),
                            PageCanvas::kMargin + static_cast<int>(run.box.top * scale), 20, 60);
@@ -123,7 +123,7 @@ void ReportViewer::UpdateHighlights() {
         if (static_cast<int>(m.page) + 1 != current_) {
             continue;
         }
-        const auto& run = std::get<engine::page::TextRun>(document_.pages[m.page].items[m.item]);
+        const auto& run = std::get<engine::page::TextRun>(document_->pages[m.page].items[m.item]);
         highlights.push_back({run.box, i == match_});
     }
     canvas_->SetHighlights(std::move(highlights));

@@ -23,9 +23,9 @@ void ReportViewer::SetDocument(engine::page::Document document) {
     runBar_->hide();
     finishedRun_.reset();
     complete_ = true;
-    document_ = std::move(document);
+    document_ = std::make_shared<const engine::page::Document>(std::move(document));
     matches_.clear();
-    current_ = document_.pages.empty() ? 0 : 1;
+    current_ = document_->pages.empty() ? 0 : 1;
     ApplyZoom();
     emit PageChanged(current_);
 }
@@ -121,11 +121,11 @@ void ReportViewer::PollRun() {
 void ReportViewer::TakeDocument(std::shared_ptr<const engine::page::Document> document,
                                 bool complete) {
     const int keep = std::max(current_, 1);
-    document_ = *document;
+    document_ = std::move(document);
     complete_ = complete;
-    current_ = document_.pages.empty() ? 0 : std::clamp(keep, 1, PageCount());
+    current_ = document_->pages.empty() ? 0 : std::clamp(keep, 1, PageCount());
     if (!matches_.empty()) {
-        matches_ = preview::FindInDocument(document_, findBox_->text().toStdString());
+        matches_ = preview::FindInDocument(*document_, findBox_->text().toStdString());
         match_ = 0;
     }
     ApplyZoom();
