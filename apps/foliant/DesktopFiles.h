@@ -19,8 +19,8 @@ std::string UserDataFolder();
 std::string DesktopEntryPath(const std::string& dataFolder);
 std::string MimeTypePath(const std::string& dataFolder);
 
-// The launcher's text with Exec running `program` (quoted as the specification for desktop
-// entries asks) with "design %f".
+// The launcher's text with Exec running `program` with "design %f"; the program's path is
+// quoted so that spaces and reserved characters in it reach the launcher intact.
 std::string DesktopEntryFor(const std::string& program);
 
 // Writes both files (each whole or not at all) and updates the caches. Throws
