@@ -453,6 +453,12 @@ public:
         return declared.rfind("REAL", 0) != 0 && declared.rfind("CHAR", 0) != 0;
     }
 
+    // The integer types; numeric is read as a real when it has a fraction.
+    bool ColumnHoldsWholeNumbers(const FieldDefinition& field) override {
+        const std::string& declared = field.DeclaredType();
+        return declared == "SMALLINT" || declared == "INT" || declared == "BIGINT";
+    }
+
     // The primary key, the closest a server table has to an order of storage.
     std::vector<std::string> StoredOrder(const Table& table) override {
         if (!primaryKeys_) {

@@ -51,6 +51,10 @@ public:
     // server compares them exactly as the engine does. False when in doubt.
     virtual bool ColumnHolds(const FieldDefinition& field, formula::SqlStorage storage) = 0;
 
+    // Whether every non-null value of the field's column is a whole number the engine reads as
+    // such (so that sums computed by the server are exact). False when in doubt.
+    virtual bool ColumnHoldsWholeNumbers(const FieldDefinition& field) = 0;
+
     // ORDER BY terms that give a table's rows in the order they were stored; empty when the
     // table has none (a view, a table without row ids or key).
     virtual std::vector<std::string> StoredOrder(const Table& table) = 0;

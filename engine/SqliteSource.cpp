@@ -273,6 +273,13 @@ public:
                   ") IS NOT " + c + " OR " + c + " < '0001'";
             break;
         }
+        return NoRowWhere(field, bad);
+    }
+
+    // Whether no row of the field's table has a non-null value of the field meeting `bad`.
+    bool NoRowWhere(const FieldDefinition& field, const std::string& bad) {
+        const std::string c = formula::SqlDialect::QuoteIdentifier(field.TableOfField()) + "." +
+                              formula::SqlDialect::QuoteIdentifier(field.ShortName());
         const std::string sql = "SELECT EXISTS (SELECT 1 FROM " +
                                 formula::SqlDialect::QuoteIdentifier(field.TableOfField()) +
                                 " WHERE " + c + " IS NOT NULL AND (" + bad + "))";
@@ -283,6 +290,12 @@ public:
             other = sqlite3_column_int(stmt.stmt, 0) != 0;
         }
         return !other;
+    }
+
+    bool ColumnHoldsWholeNumbers(const FieldDefinition& field) override {
+        const std::string c = formula::SqlDialect::QuoteIdentifier(field.TableOfField()) + "." +
+                              formula::SqlDialect::QuoteIdentifier(field.ShortName());
+        return NoRowWhere(field, "typeof(" + c + ") <> 'integer'");
     }
 
     // The rowid, for tables that have one.

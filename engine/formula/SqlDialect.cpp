@@ -46,6 +46,8 @@ public:
     }
     // A column's affinity keeps its values of one storage class, compared byte by byte.
     std::string TextOrder(const std::string& e) const override { return e; }
+    // SQLite has no wider integers; a sum past 64 bits fails rather than wraps.
+    std::string WideInteger(const std::string& e) const override { return e; }
 };
 
 std::string Upper(std::string s) {
@@ -90,6 +92,7 @@ public:
     }
     std::string DateOrder(const std::string& c) const override { return c; }
     std::string TextOrder(const std::string& e) const override { return BinaryText(e); }
+    std::string WideInteger(const std::string& e) const override { return "(" + e + ")::numeric"; }
 };
 
 } // namespace

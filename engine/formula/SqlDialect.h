@@ -48,6 +48,8 @@ public:
     virtual std::string DateOrder(const std::string& expression) const = 0;
     // An expression ordering a text column's values byte by byte.
     virtual std::string TextOrder(const std::string& expression) const = 0;
+    // A whole-number expression widened so that products and sums of it do not overflow.
+    virtual std::string WideInteger(const std::string& expression) const = 0;
 };
 
 // The dialects of the two kinds of data source.

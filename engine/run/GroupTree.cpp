@@ -85,6 +85,14 @@ void GroupTree::AddRecord(std::uint32_t record, const std::vector<Value>& keys,
     }
 }
 
+GroupNode& GroupTree::GroupAt(const std::vector<Value>& keys, std::size_t depth) {
+    GroupNode* node = &root_;
+    for (std::size_t level = 0; level < depth && level < keys.size(); ++level) {
+        node = Child(*node, keys[level], 0);
+    }
+    return *node;
+}
+
 void MergeGroups(GroupNode& into, GroupNode&& from) {
     for (std::size_t s = 0; s < into.summaries.size() && s < from.summaries.size(); ++s) {
         into.summaries[s].Merge(from.summaries[s]);

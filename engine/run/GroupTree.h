@@ -66,6 +66,11 @@ public:
     // (keys[0] for level 1) and its summary inputs.
     void AddRecord(std::uint32_t record, const std::vector<Value>& keys, const SummaryInput& input);
 
+    // The group reached by the first `depth` keys of a path (keys[0] for level 1; the root for
+    // none), made with the groups above it when missing: for groups whose summaries were
+    // computed elsewhere. Its summaries are set by the caller.
+    GroupNode& GroupAt(const std::vector<Value>& keys, std::size_t depth);
+
     // Whether the innermost groups list their record numbers (on by default). Off, the tree's
     // memory does not grow with the number of records, only with the groups and what their
     // summaries keep.

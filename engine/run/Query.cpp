@@ -219,6 +219,9 @@ QueryPlan BuildQuery(const DataSource& source, const QueryRequest& request,
     for (std::size_t i = 0; i < plan.columns.size(); ++i) {
         const FieldDefinition& f = *plan.columns[i];
         sql += (i ? ", " : "") + dialect.ReadColumn(ColumnExpression(f), f.DeclaredType());
+        if (request.nameColumns) {
+            sql += " AS c" + std::to_string(i);
+        }
     }
     sql += from;
     if (!request.where.empty()) {

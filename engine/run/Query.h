@@ -44,6 +44,8 @@ struct QueryRequest {
     // When set, the order ends with each read table's stored order (the last joined table's
     // first), so records that the order leaves equal come in the order they were stored.
     std::function<std::vector<std::string>(const Table&)> storedOrder;
+    // When set, result column i is named "c<i>", so the query can be read as a derived table.
+    bool nameColumns = false;
 };
 
 // The column expression for a database field ("\"Orders\".\"Amount\"") or an SQL expression

@@ -2,11 +2,13 @@
 
 #include "engine/SourceConnection.h"
 #include "engine/core/EngineError.h"
+#include "engine/run/GroupPush.h"
 #include "engine/run/Selection.h"
 #include "engine/run/Values.h"
 
 #include <algorithm>
 #include <ctime>
+#include <limits>
 #include <set>
 
 namespace foliant::engine::run {
@@ -168,6 +170,9 @@ public:
         auto rules = IndexSummaries();
         const auto arrangement = ArrangeLevels();
         OpenDatabase();
+        if (PushGroupsDown(arrangement)) {
+            return std::move(result_);
+        }
         PrepareQuery();
         result_.tree = std::make_unique<GroupTree>(std::move(rules));
         result_.tree->KeepRecordNumbers(ShowsRecords());
@@ -258,6 +263,38 @@ private:
     }
 
     void OpenDatabase() { connection_ = source_->Connect(); }
+
+    // A report that shows no record: its groups and summaries computed by the database when
+    // it can give exactly what reading the records would. False when the records must be read.
+    bool PushGroupsDown(const std::vector<LevelArrangement>& arrangement) {
+        if (options_.readEveryRecord || ShowsRecords() || needs_.read.empty()) {
+            return false;
+        }
+        const auto where = selection_.Where(*connection_, needs_.read);
+        if (!where.exact) {
+            return false;
+        }
+        GroupPushRequest request;
+        request.groups = groups_;
+        request.levelSummaries = result_.levelSummaries;
+        request.arrangement = arrangement;
+        request.where = where.clause;
+        request.whereParameters = where.parameters;
+        std::optional<PushedGroups> pushed;
+        Cancellable([&] {
+            pushed = PushGroups(*source_, request, *connection_, [this] { return KeepGoing(); });
+        });
+        if (!pushed) {
+            return false;
+        }
+        result_.tree = std::move(pushed->tree);
+        result_.tree->Arrange(arrangement);
+        result_.recordCount = static_cast<std::uint32_t>(
+            std::min<std::int64_t>(pushed->records, std::numeric_limits<std::uint32_t>::max()));
+        result_.query.sql = pushed->sql;
+        result_.groupsComputedByQuery = true;
+        return true;
+    }
 
     // The query: the used columns, the part of the selection the database can do, the groups'
     // order as far as the database gives the same order (a group in original order ends it),

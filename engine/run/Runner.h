@@ -38,6 +38,9 @@ struct RunOptions {
     // Told the number of records read so far, now and then during the run; returning false
     // ends the run with RunCancelled.
     std::function<bool(std::uint64_t recordsRead)> progress;
+    // When set, the engine reads every record and computes the groups and summaries itself
+    // even when the database could compute them (to compare the two).
+    bool readEveryRecord = false;
 };
 
 // Thrown when RunOptions::progress or LayoutSettings::progress asks the work to stop.
@@ -56,6 +59,9 @@ public:
     // Whether the records came in the order of every group (so the groups arrive one after
     // another and the opening records hold the opening groups whole).
     bool groupsOrderedByQuery = true;
+    // Whether the database computed the groups and summaries itself (a report that shows no
+    // record), so that only the groups were read.
+    bool groupsComputedByQuery = false;
     // Whether the run stopped at RunOptions::recordLimit with records left unread.
     bool truncated = false;
 

@@ -229,7 +229,8 @@ void SummaryAccumulator::Merge(const SummaryAccumulator& other) {
         if (!o.integral || (t->integral && __builtin_add_overflow(t->whole, o.whole, &t->whole))) {
             t->integral = false;
         }
-    } else if (auto* extreme = std::get_if<Value>(&state_)) {
+    } else if (auto* extreme = std::get_if<Value>(&state_);
+               extreme && (op_ == SummaryOperation::Maximum || op_ == SummaryOperation::Minimum)) {
         const auto& o = std::get<Value>(other.state_);
         const int c = CompareValues(o, *extreme);
         if (IsNull(*extreme) || (op_ == SummaryOperation::Maximum ? c > 0 : c < 0)) {
@@ -330,7 +331,39 @@ Value SummaryAccumulator::RankedResult() const {
     }
 }
 
+bool SummaryAccumulator::MergesFromParts(SummaryOperation op) {
+    return op == SummaryOperation::Sum || op == SummaryOperation::Average ||
+           op == SummaryOperation::Count || op == SummaryOperation::Maximum ||
+           op == SummaryOperation::Minimum || IsMomentOperation(op) || IsPairOperation(op);
+}
+
+SummaryAccumulator SummaryAccumulator::FromParts(SummaryOperation op, int number,
+                                                 const SummaryParts& parts) {
+    SummaryAccumulator a(op, number);
+    a.count_ = parts.count;
+    if (auto* t = std::get_if<Totals>(&a.state_)) {
+        t->sum = parts.sum;
+        constexpr long double kLimit = 9223372036854775807.0L;
+        t->integral = parts.sum == std::floor(parts.sum) && std::fabs(parts.sum) <= kLimit;
+        t->whole = t->integral ? static_cast<std::int64_t>(parts.sum) : 0;
+    } else if (auto* m = std::get_if<Moments>(&a.state_)) {
+        *m = Moments{parts.mean, parts.m2};
+    } else if (auto* w = std::get_if<Weights>(&a.state_)) {
+        *w = Weights{parts.weights, parts.weighted};
+    } else if (auto* c = std::get_if<std::unique_ptr<Covariation>>(&a.state_)) {
+        **c = Covariation{parts.mean, parts.meanY, parts.m2, parts.m2Y, parts.coMoment};
+    } else if (op != SummaryOperation::Count) {
+        // The extreme of maximum and minimum; the final value of the others.
+        a.state_ = parts.value;
+    }
+    return a;
+}
+
 Value SummaryAccumulator::Result() const {
+    if (const auto* computed = std::get_if<Value>(&state_);
+        computed && op_ != SummaryOperation::Maximum && op_ != SummaryOperation::Minimum) {
+        return *computed; // computed by a database (FromParts)
+    }
     switch (op_) {
     case SummaryOperation::Sum: {
         const auto& t = std::get<Totals>(state_);

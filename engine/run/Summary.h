@@ -39,6 +39,23 @@
 
 namespace foliant::engine::run {
 
+// What a database computed for one group's summary. For count, sum, average, the variances,
+// correlation, covariance and weighted average it is the state their Merge needs; for maximum
+// and minimum the extreme value; for the rest only their final value (they cannot take in
+// more values afterwards).
+struct SummaryParts {
+    std::int64_t count = 0; // values (pairs) summarized
+    long double sum = 0;    // sum and average: the values' sum
+    long double mean = 0;   // the variances and pairs: the (first) values' mean and squared
+    long double m2 = 0;     // deviations
+    long double meanY = 0;  // correlation and covariance: the second values' mean and squared
+    long double m2Y = 0;    // deviations, and the co-moment
+    long double coMoment = 0;
+    long double weights = 0; // weighted average: sums of the weights and the weighted values
+    long double weighted = 0;
+    Value value; // maximum, minimum: the extreme; distinct count and ranked operations: the value
+};
+
 class SummaryAccumulator {
 public:
     // number: N of Nth largest/smallest/most frequent, P of Pth percentile (at least 1).
@@ -53,6 +70,11 @@ public:
     void Merge(const SummaryAccumulator& other);
     // The summary's value now (see the rules above).
     Value Result() const;
+
+    // An accumulator holding what a database computed (see SummaryParts).
+    static SummaryAccumulator FromParts(SummaryOperation op, int number, const SummaryParts& parts);
+    // Whether FromParts keeps enough of the operation's state to merge.
+    static bool MergesFromParts(SummaryOperation op);
 
 private:
     // Sum and average: the sum, and for a sum the exact integer sum while every value is a

@@ -4,7 +4,13 @@
 #include "../engine/pg/PgServer.h"
 #include "../foliant/RunFoliant.h"
 
+#include "engine/Report.h"
+#include "generate/LayoutBuilder.h"
+
 #include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <thread>
 
 namespace foliant::engine::test {
 namespace {
@@ -62,6 +68,46 @@ TEST_F(PgCli, TheWizardsTreeOverAServerIsTheTreeOverTheSample) {
     }
     EXPECT_EQ(server, file);
     EXPECT_EQ(overServer.size(), overFile.size() + 2);
+}
+
+// Stops the shared server: this test comes last in the program.
+TEST_F(PgCli, ConnectionLostWhileExportingKeepsTheEarlierExport) {
+    PgServer& server = PgServer::Shared();
+    server.CreateDatabase("lost", "CREATE VIEW many AS SELECT g AS x, repeat('x', 40) AS t "
+                                  "FROM generate_series(1, 2000000) g");
+    const auto report = Report::Create(DataSource::Open(server.Uri("lost")));
+    generate::ReportChoices choices;
+    choices.columns = {{"many.x"}, {"many.t"}};
+    generate::BuildReportLayout(*report, choices);
+    report->SaveToFile((dir / "many.rpt").string());
+    const std::string earlier = "the export of yesterday\n";
+    std::ofstream(dir / "many.txt") << earlier;
+
+    cli_test::Outcome outcome;
+    std::thread exporting([&] {
+        outcome = cli_test::RunCaptured("cd " + Quote(dir.string()) +
+                                            " && PGPASSWORD=" + PgServer::kPassword + " " +
+                                            Quote(FOLIANT_EXE) + " export many.rpt --text many.txt",
+                                        dir);
+    });
+    // Stopped once the export's query is streaming records.
+    const std::string active = "SELECT count(*) FROM pg_stat_activity WHERE datname = 'lost' "
+                               "AND state = 'active' AND query LIKE '%many%'";
+    for (int i = 0; i < 400 && server.Scalar("postgres", active) != "1"; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    server.Kill();
+    exporting.join();
+
+    EXPECT_EQ(outcome.status, 1) << outcome.out;
+    EXPECT_NE(outcome.err.find("PostgreSQL server " + server.Uri("lost", false)), std::string::npos)
+        << outcome.err;
+    EXPECT_EQ(cli_test::Slurp(dir / "many.txt"), earlier);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir),
+                            std::filesystem::directory_iterator()),
+              4)
+        << "no temporary file is left beside the export";
 }
 
 } // namespace

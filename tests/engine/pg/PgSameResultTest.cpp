@@ -6,6 +6,7 @@
 #include "../RunTestSupport.h"
 #include "PgServer.h"
 
+#include "engine/page/TextPainter.h"
 #include "generate/LayoutBuilder.h"
 
 #include <sstream>
@@ -88,6 +89,24 @@ TempDir SameResult::folder_;
 std::shared_ptr<DataSource>* SameResult::lite_ = nullptr;
 std::shared_ptr<DataSource>* SameResult::pg_ = nullptr;
 
+// A summary-only report (its details take no room) computed by the database, its groups and
+// summaries in SQL, gives the text the engine gives reading every record.
+std::string ExpectPushedSameAsRead(const std::shared_ptr<DataSource>& source,
+                                   const ReportChoices& choices, bool pushed = true) {
+    const auto report = Report::Create(source);
+    generate::BuildReportLayout(*report, choices);
+    report->FindSection("D")->SetSectionHeight(0);
+    auto options = FixedRun();
+    const auto result = run::RunReport(*report, options);
+    EXPECT_EQ(result.groupsComputedByQuery, pushed) << result.query.sql;
+    const std::string text = page::RenderText(run::LayOutReport(result, FixedSettings()));
+    options.readEveryRecord = true;
+    const auto read = run::RunReport(*report, options);
+    EXPECT_FALSE(read.groupsComputedByQuery);
+    EXPECT_EQ(text, page::RenderText(run::LayOutReport(read, FixedSettings())));
+    return text;
+}
+
 TEST_F(SameResult, EverySummaryOperation) {
     GroupChoice byCountry{"Customer.Country"};
     for (int op = 0; op <= static_cast<int>(Op::NthMostFrequent); ++op) {
@@ -130,6 +149,81 @@ TEST_F(SameResult, EveryGroupSortAndOrder) {
     month.summaries[0].grandTotal = true;
     ExpectSame({"", "", {{"Orders.Amount"}}, {{"Customer.Country"}, month}},
                "nested groups: each day of the order date under the country");
+}
+
+TEST_F(SameResult, SummaryOnlyReportsComputedByTheDatabase) {
+    // Whole numbers for the arithmetic, text, dates and money for the ranked operations.
+    const auto every = [](Op op) {
+        const bool arithmetic = op == Op::Sum || op == Op::Average || op == Op::SampleVariance ||
+                                op == Op::SampleStdDev || op == Op::PopulationVariance ||
+                                op == Op::PopulationStdDev || SummaryNeedsSecondField(op);
+        std::vector<SummaryChoice> out;
+        for (const char* field :
+             {"Orders.Quantity", "Orders.Amount", "Customer.Name", "Orders.OrderDate"}) {
+            const bool number =
+                field == std::string("Orders.Quantity") || field == std::string("Orders.Amount");
+            if ((arithmetic && field != std::string("Orders.Quantity")) ||
+                (!number && (op == Op::Median || op == Op::Percentile))) {
+                continue;
+            }
+            SummaryChoice s{field, op, SummaryNeedsSecondField(op) ? "Orders.CustomerId" : ""};
+            s.number = op == Op::Percentile ? 30 : 2;
+            s.grandTotal = true;
+            out.push_back(s);
+        }
+        return out;
+    };
+    for (int op = 0; op <= static_cast<int>(Op::NthMostFrequent); ++op) {
+        SCOPED_TRACE(SummaryOperationName(static_cast<Op>(op)));
+        GroupChoice byCountry{"Customer.Country", GroupOrder::Descending,
+                              every(static_cast<Op>(op))};
+        GroupChoice byName{"Customer.Name", GroupOrder::Ascending, every(static_cast<Op>(op))};
+        const ReportChoices choices{"{Orders.Quantity} > 1", "", {}, {byCountry, byName}};
+        EXPECT_EQ(ExpectPushedSameAsRead(*pg_, choices), ExpectPushedSameAsRead(*lite_, choices));
+    }
+}
+
+TEST_F(SameResult, GroupSortingOfPushedGroups) {
+    using Mode = GroupSortMode;
+    const generate::GroupSortChoice sorts[] = {
+        {Mode::TopN, "Orders.Quantity", 3, false},
+        {Mode::BottomN, "Orders.Quantity", 2, true},
+        {Mode::TopN, "Orders.Amount", 2, true},
+        {Mode::SortAll, "Orders.Quantity", 0, false, SortDirection::Descending},
+        {Mode::SortAll, "Orders.Amount", 0, false, SortDirection::Ascending},
+    };
+    for (const auto& sort : sorts) {
+        SCOPED_TRACE(sort.field + " " + std::to_string(static_cast<int>(sort.mode)));
+        GroupChoice byName{"Customer.Name",
+                           GroupOrder::Ascending,
+                           {{"Orders.Quantity", Op::Sum, "", 0, true},
+                            {"Orders.Amount", Op::Maximum},
+                            {"Orders.Quantity", Op::Average}},
+                           sort};
+        const ReportChoices choices{"", "", {}, {{"Customer.Country"}, byName}};
+        EXPECT_EQ(ExpectPushedSameAsRead(*pg_, choices), ExpectPushedSameAsRead(*lite_, choices));
+    }
+}
+
+TEST_F(SameResult, WhatTheDatabaseCannotComputeIsRead) {
+    // Others would gather medians, which do not merge; sums of money and of reals are not
+    // sums of whole numbers.
+    using Mode = GroupSortMode;
+    const GroupChoice others{"Customer.Country",
+                             GroupOrder::Ascending,
+                             {{"Orders.Quantity", Op::Sum}, {"Orders.Quantity", Op::Median}},
+                             {Mode::TopN, "Orders.Quantity", 2, false}};
+    const GroupChoice money{
+        "Customer.Country", GroupOrder::Ascending, {{"Orders.Amount", Op::Sum}}};
+    const ReportChoices cases[] = {
+        {"", "", {}, {others}},
+        {"", "", {}, {money}},
+        {"", "", {}, {{"Orders.OrderDate", GroupOrder::Ascending, {{"Orders.Rate", Op::Average}}}}},
+    };
+    for (const auto& choices : cases) {
+        EXPECT_EQ(ExpectPushedSameAsRead(*pg_, choices, false),
+                  ExpectPushedSameAsRead(*lite_, choices, false));
+    }
 }
 
 TEST_F(SameResult, SelectionFormulasWithEveryOperator) {
