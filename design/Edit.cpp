@@ -1,6 +1,8 @@
 #include "design/Edit.h"
 
+#include "engine/Area.h"
 #include "engine/core/EngineError.h"
+#include "engine/page/FontMetrics.h"
 
 namespace foliant::design {
 
@@ -68,11 +70,32 @@ ObjectState CaptureObject(const engine::ReportObject& object) {
     state.width = object.ObjectWidth();
     state.height = object.ObjectHeight();
     state.align = object.HorizontalAlign();
+    state.format = object.Format();
     return state;
 }
 
 SectionState CaptureSection(const engine::Section& section) {
-    return {section.SectionHeight()};
+    return {section.SectionHeight(), section.NewPageBefore()};
+}
+
+ObjectState FontSized(ObjectState state, std::optional<int> size) {
+    state.format.fontSize = size;
+    if (size) {
+        engine::page::Font font;
+        font.size = *size;
+        state.height = std::max(state.height, engine::page::LineHeight(font));
+    }
+    return state;
+}
+
+bool CanStartPage(const engine::Section& section) {
+    const auto area = section.GetArea();
+    if (!area) {
+        return false;
+    }
+    const auto kind = area->AreaKind();
+    return kind != engine::AreaKind::PageHeader && kind != engine::AreaKind::PageFooter &&
+           kind != engine::AreaKind::ReportHeader;
 }
 
 namespace {
@@ -86,6 +109,7 @@ void SetAll(engine::ReportObject& object, const ObjectState& state) {
     object.SetObjectWidth(state.width);
     object.SetObjectHeight(state.height);
     object.SetHorizontalAlign(state.align);
+    object.SetFormat(state.format);
 }
 
 } // namespace
@@ -102,6 +126,7 @@ void ApplyObject(engine::ReportObject& object, const ObjectState& state) {
 
 void ApplySection(engine::Section& section, const SectionState& state) {
     section.SetSectionHeight(state.height);
+    section.SetNewPageBefore(state.newPageBefore);
 }
 
 bool Edit::Empty() const {

@@ -1,7 +1,7 @@
 #pragma once
 
-// The edits the design window makes to a report: an object's text, place, size and
-// alignment, and a section's height. Each edit holds the state before
+// The edits the design window makes to a report: an object's text, place, size, alignment,
+// font and colour, and a section's height and page break. Each edit holds the state before
 // and after, so it can be undone and done again; objects and sections are named by their
 // place in the report, which no edit changes.
 
@@ -46,20 +46,31 @@ struct ObjectState {
     int width = 1;
     int height = 1;
     engine::HorizontalAlignment align = engine::HorizontalAlignment::Default;
+    engine::ObjectFormat format; // the font and colour chosen over the report's style
     friend bool operator==(const ObjectState&, const ObjectState&) = default;
 };
 
 struct SectionState {
     int height = 0;
+    bool newPageBefore = false;
     friend bool operator==(const SectionState&, const SectionState&) = default;
 };
 
 ObjectState CaptureObject(const engine::ReportObject& object);
 SectionState CaptureSection(const engine::Section& section);
 // Sets the whole state. All or nothing: when the engine refuses a value (a negative position,
-// a width of nothing) it throws EngineError and the object is as it was.
+// a width of nothing, an unknown font family) it throws EngineError and the object is as it
+// was.
 void ApplyObject(engine::ReportObject& object, const ObjectState& state);
 void ApplySection(engine::Section& section, const SectionState& state);
+
+// The state with the font size chosen (twips; nothing for the style's size), made tall enough
+// for a line of text at the new size so the text is not cut.
+ObjectState FontSized(ObjectState state, std::optional<int> size);
+
+// Whether a "new page before" has any effect on the section: page headers and footers come
+// on every page and the report header opens the first.
+bool CanStartPage(const engine::Section& section);
 
 struct ObjectEdit {
     ObjectPath path;

@@ -185,6 +185,7 @@ void FitHeights(const Area& area, const Section& section, const LayoutStyle& sty
                 font = style.groupName;
             }
         }
+        font = FormattedFont(font, o->Format());
         o->SetObjectHeight(std::max(o->ObjectHeight(), page::LineHeight(font)));
     }
 }

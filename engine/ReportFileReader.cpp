@@ -119,6 +119,35 @@ void ForEachEntry(const Json& doc, const char* key, const char* what, F&& read) 
     }
 }
 
+// An object's own font and colour; each member is optional.
+ObjectFormat ReadFormat(const Json& j, const std::string& where) {
+    if (!j.is_object()) {
+        Bad(where + " is not a JSON object");
+    }
+    ObjectFormat format;
+    if (j.contains("fontFamily")) {
+        format.fontFamily = Text(j, "fontFamily", where);
+    }
+    if (j.contains("fontSize")) {
+        format.fontSize =
+            static_cast<int>(Integer(j, "fontSize", where, kSmallestFontSize, kLargestFontSize));
+    }
+    if (j.contains("bold")) {
+        format.bold = Flag(j, "bold", where);
+    }
+    if (j.contains("italic")) {
+        format.italic = Flag(j, "italic", where);
+    }
+    if (j.contains("colour")) {
+        const std::string text = Text(j, "colour", where);
+        format.colour = ParseColour(text);
+        if (!format.colour) {
+            Bad("\"colour\" of " + where + " is \"" + text + "\", not a colour like #1a2b3c");
+        }
+    }
+    return format;
+}
+
 // ------------------------------------------------------------------ the data source
 
 std::shared_ptr<Table> ReadTable(const Json& entry, const std::string& where,
@@ -430,6 +459,9 @@ void ReportReader::ReadAreas() {
         const auto section = model[i]->Sections().front();
         const std::string sw = "section " + section->Name();
         section->SetSectionHeight(static_cast<int>(Integer(sections[0], "height", sw, 0, 1 << 30)));
+        if (sections[0].contains("newPageBefore")) {
+            section->SetNewPageBefore(Flag(sections[0], "newPageBefore", sw));
+        }
         const Json& objects = Array(sections[0], "objects", sw);
         for (std::size_t k = 0; k < objects.size(); ++k) {
             ReadObject(objects[k], "object " + std::to_string(k + 1) + " of " + sw, *section);
@@ -466,6 +498,13 @@ void ReportReader::ReadObject(const Json& o, const std::string& ow, Section& sec
     placed->SetObjectWidth(width);
     placed->SetObjectHeight(height);
     placed->SetHorizontalAlign(align);
+    if (o.contains("format")) {
+        const ObjectFormat format = ReadFormat(Member(o, "format", ow), "the format of " + ow);
+        Apply(ow, [&] {
+            placed->SetFormat(format);
+            return 0;
+        });
+    }
 }
 
 void ReportReader::CheckEverySummaryShown() const {

@@ -47,6 +47,27 @@ Json DescribeField(const FieldDefinition& f) {
     return j;
 }
 
+// An object's own font and colour: only the choices made.
+Json FormatJson(const ObjectFormat& format) {
+    Json j = Json::object();
+    if (format.fontFamily) {
+        j["fontFamily"] = *format.fontFamily;
+    }
+    if (format.fontSize) {
+        j["fontSize"] = *format.fontSize;
+    }
+    if (format.bold) {
+        j["bold"] = *format.bold;
+    }
+    if (format.italic) {
+        j["italic"] = *format.italic;
+    }
+    if (format.colour) {
+        j["colour"] = ColourText(*format.colour);
+    }
+    return j;
+}
+
 class Writer {
 public:
     Writer(const Report& report, Purpose purpose)
@@ -231,6 +252,9 @@ Json Writer::Object(const ReportObject& o) const {
     j["width"] = o.ObjectWidth();
     j["height"] = o.ObjectHeight();
     j["align"] = static_cast<int>(o.HorizontalAlign());
+    if (!o.Format().Empty()) {
+        j["format"] = FormatJson(o.Format());
+    }
     return j;
 }
 
@@ -252,6 +276,9 @@ Json Writer::Areas() const {
                 js["name"] = sec->Name();
             }
             js["height"] = sec->SectionHeight();
+            if (sec->NewPageBefore()) {
+                js["newPageBefore"] = true;
+            }
             js["objects"] = Json::array();
             for (const auto& o : sec->Objects()) {
                 js["objects"].push_back(Object(*o));

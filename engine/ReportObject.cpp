@@ -79,4 +79,19 @@ void ReportObject::SetHorizontalAlign(int align) {
     align_ = static_cast<HorizontalAlignment>(align);
 }
 
+void ReportObject::SetFormat(const ObjectFormat& format) {
+    if (format.fontFamily && !IsKnownFontFamily(*format.fontFamily)) {
+        throw EngineError("The font family \"" + *format.fontFamily + "\" of " + Describe() +
+                          " is not one of Sans, Serif and Mono.");
+    }
+    if (format.fontSize &&
+        (*format.fontSize < kSmallestFontSize || *format.fontSize > kLargestFontSize)) {
+        throw EngineError("The font size of " + Describe() + " cannot be " +
+                          std::to_string(*format.fontSize) + " twips: it must be " +
+                          std::to_string(kSmallestFontSize) + " to " +
+                          std::to_string(kLargestFontSize) + " (4 to 72 points).");
+    }
+    format_ = format;
+}
+
 } // namespace foliant::engine

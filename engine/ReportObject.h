@@ -2,6 +2,7 @@
 
 #include "engine/FieldDefinition.h"
 #include "engine/List.h"
+#include "engine/ObjectFormat.h"
 #include "engine/core/Api.h"
 #include "engine/core/Types.h"
 
@@ -45,6 +46,11 @@ public:
     void SetHorizontalAlign(HorizontalAlignment align);
     void SetHorizontalAlign(int align);
 
+    // Font and colour choices of this object over the report's style. Throws, changing
+    // nothing, for a family the painters do not know or a size outside 4 to 72 points.
+    const ObjectFormat& Format() const { return format_; }
+    void SetFormat(const ObjectFormat& format);
+
     // The section holding the object; null after it was discarded.
     std::shared_ptr<Section> GetSection() const { return section_.lock(); }
     // "the field object {Orders.Amount} in section D", for messages.
@@ -64,6 +70,7 @@ private:
     int width_ = 0;
     int height_ = kDefaultObjectHeight;
     HorizontalAlignment align_ = HorizontalAlignment::Default;
+    ObjectFormat format_;
     std::weak_ptr<Section> section_;
 };
 

@@ -28,6 +28,11 @@ public:
     int SectionHeight() const { return height_; }
     void SetSectionHeight(int height);
 
+    // Whether each time the section prints it starts a new page (unless the page holds
+    // nothing below its page header yet).
+    bool NewPageBefore() const { return newPageBefore_; }
+    void SetNewPageBefore(bool newPage) { newPageBefore_ = newPage; }
+
     // The section's objects in the order they were placed.
     std::shared_ptr<ObjectList> SectionObjects();
     const std::vector<std::shared_ptr<ReportObject>>& Objects() const { return objects_; }
@@ -67,6 +72,7 @@ private:
 
     std::weak_ptr<Area> area_;
     int height_ = kDefaultSectionHeight;
+    bool newPageBefore_ = false;
     std::vector<std::shared_ptr<ReportObject>> objects_;
 };
 

@@ -7,6 +7,7 @@
 // each run within its box, so the model only decides where lines break and how much room a
 // section takes.
 
+#include "engine/core/Api.h"
 #include "engine/page/PageModel.h"
 
 #include <string>
@@ -16,7 +17,7 @@
 namespace foliant::engine::page {
 
 int CharWidth(const Font& font);
-int LineHeight(const Font& font);
+FOLIANT_ENGINE_API int LineHeight(const Font& font);
 // The number of code points in UTF-8 text (bytes that do not start a code point are skipped).
 std::size_t CodePointCount(std::string_view text);
 int TextWidth(std::string_view text, const Font& font);

@@ -171,6 +171,10 @@ private:
             }
             record_ = FirstRecord(*child);
             const int top = EmitArea(report_.GroupHeader(child->level), LeadHeight(*child));
+            if (top == freshTop_) {
+                // Headers opening a page leave it fresh for a break before what they head.
+                freshTop_ = y_;
+            }
             if (style_.groupFrame) {
                 openGroups_.push_back({child->level, top});
             }
@@ -217,6 +221,7 @@ private:
             AddBox(headerTop, y_, 0, *style_.headerFrame);
         }
         bodyTop_ = y_;
+        freshTop_ = y_;
         for (auto& open : openGroups_) {
             open.top = y_;
         }
@@ -325,9 +330,12 @@ private:
             if (i + 1 == sections.size() && r.height + keepWithNext <= bottom_ - bodyTop_) {
                 need += keepWithNext;
             }
-            if (y_ + need > bottom_ && y_ > bodyTop_) {
+            const bool breakAsked = sections[i]->NewPageBefore() && y_ > freshTop_;
+            if (breakAsked || (y_ + need > bottom_ && y_ > bodyTop_)) {
                 FinishPage();
                 NewPage();
+                // Again on its new page, so that a page number in it is this page's.
+                r = Band(*sections[i]);
             }
             if (!top) {
                 top = y_;
@@ -590,6 +598,8 @@ private:
                 numeric = IsNumberValue(value);
                 wrap = !numeric;
             }
+            font = FormattedFont(font, object->Format());
+            colour = FormattedColour(colour, object->Format());
             HorizontalAlignment align = object->HorizontalAlign();
             if (align == HorizontalAlignment::Default) {
                 align = numeric ? HorizontalAlignment::Right : HorizontalAlignment::Left;
@@ -718,6 +728,8 @@ private:
     int y_ = 0;
     int bottom_ = 0;
     int bodyTop_ = 0;
+    int freshTop_ = 0; // a new page before a section is needless while nothing but headers
+                       // stands above this
     int pageFooterHeight_ = 0;
     std::vector<const GroupNode*> path_;
     std::optional<std::uint32_t> record_;

@@ -1,8 +1,9 @@
 #pragma once
 
 // The design window's property panel: for the chosen object its text (text objects), left,
-// top, width and height and alignment; for the chosen section its height. A value the person
-// changes is announced as the object's or section's whole new state, named for the undo list.
+// top, width and height, alignment, font family, size, bold and italic, and colour; for the
+// chosen section its height and whether it starts a new page. A value the person changes is
+// announced as the object's or section's whole new state, named for the undo list.
 
 #include "design/Edit.h"
 
@@ -10,9 +11,12 @@
 
 #include <functional>
 
+class QCheckBox;
 class QComboBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QSpinBox;
 class QStackedWidget;
 
@@ -25,7 +29,8 @@ public:
     explicit DesignProperties(QWidget* parent = nullptr);
 
     void ShowObject(const design::ObjectState& state, bool textObject, const QString& caption);
-    void ShowSection(const design::SectionState& state, const QString& caption);
+    // canStartPage: whether "new page before" means anything for the section.
+    void ShowSection(const design::SectionState& state, bool canStartPage, const QString& caption);
     void ShowNothing();
 
 signals:
@@ -34,10 +39,14 @@ signals:
 
 private:
     QWidget* BuildObjectPage();
+    void BuildFontRows(QFormLayout* form);
     QWidget* BuildSectionPage();
     QSpinBox* TwipsBox(const char* name, int minimum);
     void Connect();
+    void ConnectFont();
     void EditObject(const QString& label, const std::function<void(design::ObjectState&)>& change);
+    void ChooseColour();
+    void ShowColour();
 
     design::ObjectState object_;
     design::SectionState section_;
@@ -51,7 +60,14 @@ private:
     QSpinBox* width_ = nullptr;
     QSpinBox* height_ = nullptr;
     QComboBox* align_ = nullptr;
+    QComboBox* family_ = nullptr;
+    QSpinBox* size_ = nullptr;
+    QCheckBox* bold_ = nullptr;
+    QCheckBox* italic_ = nullptr;
+    QPushButton* colour_ = nullptr;
+    QPushButton* styleColour_ = nullptr;
     QSpinBox* sectionHeight_ = nullptr;
+    QCheckBox* newPage_ = nullptr;
 };
 
 } // namespace foliant::qt

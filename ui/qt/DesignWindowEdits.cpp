@@ -98,7 +98,7 @@ void DesignWindow::ShowChosen() {
     overlay_->SetChosen(-1);
     if (selection_.section) {
         const auto& section = design::SectionAt(report, *selection_.section);
-        properties_->ShowSection(design::CaptureSection(section),
+        properties_->ShowSection(design::CaptureSection(section), design::CanStartPage(section),
                                  QString::fromStdString(design::SectionCaption(section)));
     } else {
         properties_->ShowNothing();

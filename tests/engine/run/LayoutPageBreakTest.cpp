@@ -1,6 +1,7 @@
 // Page breaking: page header on every page, report header once, page footer at the bottom of
 // every page, a section that does not fit moved whole to the next page, one taller than a
-// page placed alone and cut, and sections that grow with wrapped text.
+// page placed alone and cut, sections that grow with wrapped text, and sections that start a
+// new page each time they print.
 
 #include "tests/engine/RunTestSupport.h"
 
@@ -234,6 +235,48 @@ TEST_F(LayoutPageBreakTest, AnEmptyRunStillGivesOnePageWithHeadersAndGrandTotals
     EXPECT_EQ(Find(doc, "Header").size(), 1u);
     EXPECT_EQ(Find(doc, "0").size(), 2u); // count and sum of nothing
     EXPECT_EQ(Find(doc, "Page 1 of 1").size(), 1u);
+}
+
+TEST_F(LayoutPageBreakTest, ASectionWithNewPageBeforeStartsAPageUnlessItsPageIsStillEmpty) {
+    report->InsertGroup(0, report->LookupFieldDefinition("{T.G}"), GroupCondition::EachValue,
+                        GroupOrder::Ascending);
+    const auto gh = report->FindSection("GH1");
+    gh->PlaceTextObject("Group starts", 0, 0);
+    report->FindSection("RF")->PlaceTextObject("The end", 0, 0);
+    // Without the break the second group follows the first on page 1.
+    EXPECT_EQ(Find(Lay(), "Group starts")[1].page, 1);
+
+    gh->SetNewPageBefore(true);
+    const auto doc = Lay();
+    const auto starts = Find(doc, "Group starts");
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(starts[0].page, 1) << "the first group does not leave page 1 empty";
+    EXPECT_EQ(starts[0].top, 840);
+    EXPECT_EQ(starts[1].page, 2);
+    EXPECT_EQ(starts[1].top, 840);
+    EXPECT_EQ(Find(doc, "The end")[0].page, 2) << "the footer without a break follows";
+    EXPECT_EQ(Find(doc, "Header").size(), 2u);
+
+    report->FindSection("D")->SetNewPageBefore(true);
+    const auto perRecord = Lay();
+    const auto records = test::QueryValue(dir.File("p.db"), "SELECT COUNT(*) FROM T");
+    EXPECT_EQ(static_cast<std::int64_t>(perRecord.pages.size()), std::get<std::int64_t>(records));
+    EXPECT_EQ(Find(perRecord, "21")[0].top, 840 + 240) << "under its group's header";
+}
+
+TEST_F(LayoutPageBreakTest, ASectionMovedToTheNextPageShowsThatPagesNumber) {
+    report->FindSection("D")->PlaceFieldObject("PageNumber", 2000, 0);
+    const auto doc = Lay();
+    ASSERT_EQ(doc.pages.size(), 2u);
+    // Record 25 is the first on page 2 (24 fill page 1).
+    const auto r25 = Find(doc, "25");
+    ASSERT_EQ(r25.size(), 1u);
+    for (const auto& run : Runs(doc)) {
+        if (run.page == 2 && run.top == r25[0].top && run.text != "25") {
+            EXPECT_EQ(run.text, "2");
+        }
+    }
+    EXPECT_EQ(Find(doc, "2").size(), 6u + 1u) << "records 25-30 and record 2's own id";
 }
 
 } // namespace
