@@ -459,6 +459,12 @@ public:
         return declared == "SMALLINT" || declared == "INT" || declared == "BIGINT";
     }
 
+    // A column holds only values of its type, so none is out of the storage form.
+    std::optional<std::string> StorageMismatch(const FieldDefinition& field,
+                                               formula::SqlStorage storage) override {
+        return ColumnHolds(field, storage) ? std::optional<std::string>("") : std::nullopt;
+    }
+
     // The primary key, the closest a server table has to an order of storage.
     std::vector<std::string> StoredOrder(const Table& table) override {
         if (!primaryKeys_) {

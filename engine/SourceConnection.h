@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,13 @@ public:
     // Whether every non-null value of the field's column is a whole number the engine reads as
     // such (so that sums computed by the server are exact). False when in doubt.
     virtual bool ColumnHoldsWholeNumbers(const FieldDefinition& field) = 0;
+
+    // Answered without reading the table: the condition (formula::SqlColumn::mismatch) true for
+    // the column's non-null values that are not of the storage form, so that a condition on the
+    // column can let them through for the engine to decide; "" when the column cannot hold such
+    // values; nullopt when the server must not compare the column at all.
+    virtual std::optional<std::string> StorageMismatch(const FieldDefinition& field,
+                                                       formula::SqlStorage storage) = 0;
 
     // ORDER BY terms that give a table's rows in the order they were stored; empty when the
     // table has none (a view, a table without row ids or key).

@@ -298,6 +298,52 @@ public:
         return NoRowWhere(field, "typeof(" + c + ") <> 'integer'");
     }
 
+    // Only a table's rowid column is sure to hold numbers; in every other column the
+    // condition tells the values of another form (any column may hold any kind of value).
+    std::optional<std::string> StorageMismatch(const FieldDefinition& field,
+                                               formula::SqlStorage storage) override {
+        const std::string c = formula::SqlDialect::QuoteIdentifier(field.TableOfField()) + "." +
+                              formula::SqlDialect::QuoteIdentifier(field.ShortName());
+        switch (storage) {
+        case formula::SqlStorage::Number:
+            if (IsRowid(field)) {
+                return "";
+            }
+            // Text and bytes sort after every number, and '' never reads as a number: one
+            // comparison, cheaper per record than asking each value's type.
+            return "(" + c + " >= '')";
+        case formula::SqlStorage::Text:
+            return "(" + c + " IS NOT NULL AND typeof(" + c + ") <> 'text')";
+        case formula::SqlStorage::IsoDate:
+            return "(" + c + " IS NOT NULL AND (typeof(" + c + ") <> 'text' OR length(" + c +
+                   ") <> 10 OR date(" + c + ") IS NOT " + c + " OR " + c + " < '0001'))";
+        case formula::SqlStorage::IsoDateTime:
+            return "(" + c + " IS NOT NULL AND (typeof(" + c + ") <> 'text' OR length(" + c +
+                   ") <> 19 OR datetime(" + c + ") IS NOT " + c + " OR " + c + " < '0001'))";
+        }
+        return std::nullopt;
+    }
+
+    // Whether the field is its table's rowid under its own name: the one key column, declared
+    // INTEGER, in a table with row ids and no index of its own for the key (a key declared
+    // "INTEGER PRIMARY KEY DESC" or in a table without row ids has one, and may hold text).
+    bool IsRowid(const FieldDefinition& field) {
+        const char* sql =
+            "SELECT (SELECT count(*) FROM pragma_table_info(?1) WHERE pk > 0) = 1"
+            " AND EXISTS (SELECT 1 FROM pragma_table_info(?1) t"
+            "             WHERE t.name = ?2 AND t.pk = 1 AND upper(t.type) = 'INTEGER')"
+            " AND NOT EXISTS (SELECT 1 FROM pragma_index_list(?1) WHERE origin = 'pk')";
+        SqliteStatement stmt;
+        if (sqlite3_prepare_v2(conn_.db, sql, -1, &stmt.stmt, nullptr) != SQLITE_OK) {
+            return false;
+        }
+        const std::string table = field.TableOfField();
+        const std::string& column = field.ShortName();
+        sqlite3_bind_text(stmt.stmt, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(stmt.stmt, 2, column.c_str(), -1, SQLITE_TRANSIENT);
+        return sqlite3_step(stmt.stmt) == SQLITE_ROW && sqlite3_column_int(stmt.stmt, 0) == 1;
+    }
+
     // The rowid, for tables that have one.
     std::vector<std::string> StoredOrder(const Table& table) override {
         if (table.IsView()) {

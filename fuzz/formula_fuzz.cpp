@@ -166,19 +166,19 @@ sqlite3* Database() {
 
 std::optional<SqlColumn> MapColumn(std::size_t, const FieldReference& f) {
     if (f.name == "{T.N}") {
-        return SqlColumn{"N", SqlStorage::Number};
+        return SqlColumn{"N", SqlStorage::Number, {}};
     }
     if (f.name == "{T.R}") {
-        return SqlColumn{"R", SqlStorage::Number};
+        return SqlColumn{"R", SqlStorage::Number, {}};
     }
     if (f.name == "{T.S}") {
-        return SqlColumn{"S", SqlStorage::Text};
+        return SqlColumn{"S", SqlStorage::Text, {}};
     }
     if (f.name == "{T.D}") {
-        return SqlColumn{"D", SqlStorage::IsoDate};
+        return SqlColumn{"D", SqlStorage::IsoDate, {}};
     }
     if (f.name == "{T.DT}") {
-        return SqlColumn{"DT", SqlStorage::IsoDateTime};
+        return SqlColumn{"DT", SqlStorage::IsoDateTime, {}};
     }
     return std::nullopt;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <set>
 
 namespace foliant::engine::formula {
 
@@ -147,6 +148,23 @@ public:
 
     std::vector<Value>& Parameters() { return parameters_; }
 
+    // A condition of a top-level `and` as SQL that also lets through the records whose columns
+    // it uses hold values out of their storage form (the evaluator decides on those); adds
+    // those columns' fields to `checked`. nullopt when the condition is not exact.
+    std::optional<std::string> Conjunct(const Node& n, std::set<std::size_t>& checked) {
+        checked_.clear();
+        auto sql = Condition(n);
+        if (!sql || checked_.empty()) {
+            return sql;
+        }
+        std::string out = "(" + *sql;
+        for (const std::size_t field : checked_) {
+            out += " OR " + mapped_[field]->mismatch;
+            checked.insert(field);
+        }
+        return out + ")";
+    }
+
     // The condition as SQL that yields 0 or 1, never NULL; nullopt when it is not exact.
     // On nullopt the parameters are left as they were.
     std::optional<std::string> Condition(const Node& n) {
@@ -228,6 +246,9 @@ private:
             auto column = Column(n.field);
             if (!column || !StorageFits(column->storage, n.type)) {
                 return std::nullopt;
+            }
+            if (!column->mismatch.empty()) {
+                checked_.insert(n.field);
             }
             Operand o;
             o.isColumn = true;
@@ -431,7 +452,8 @@ private:
     std::vector<std::optional<SqlColumn>> mapped_;
     std::vector<bool> tried_;
     std::vector<Value> parameters_;
-    int spent_ = 0; // terms written so far, across the conjuncts that were kept
+    int spent_ = 0;                 // terms written so far, across the conjuncts that were kept
+    std::set<std::size_t> checked_; // fields with a mismatch condition the conjunct reads
 };
 
 // The conditions of a top-level `and` (through parentheses), each of which may be pushed alone.
@@ -463,8 +485,9 @@ SqlWhere TranslateToSql(const CheckedFormula& formula, const SqlColumnMapper& co
     std::vector<const Node*> parts;
     Conjuncts(*formula.Root(), parts);
     result.exact = true;
+    std::set<std::size_t> checked;
     for (const Node* part : parts) {
-        auto sql = t.Condition(*part);
+        auto sql = t.Conjunct(*part, checked);
         if (!sql) {
             result.exact = false;
             continue;
@@ -472,7 +495,58 @@ SqlWhere TranslateToSql(const CheckedFormula& formula, const SqlColumnMapper& co
         result.clause += (result.clause.empty() ? "" : " AND ") + *sql;
     }
     result.parameters = std::move(t.Parameters());
+    result.checked.assign(checked.begin(), checked.end());
     return result;
+}
+
+namespace {
+
+bool DigitsAt(const std::string& s, std::size_t pos, std::size_t count, int& out) {
+    out = 0;
+    for (std::size_t i = pos; i < pos + count; ++i) {
+        if (s[i] < '0' || s[i] > '9') {
+            return false;
+        }
+        out = out * 10 + (s[i] - '0');
+    }
+    return true;
+}
+
+// "YYYY-MM-DD" of a day of the years 1 to 9999 at the start of s (at least 10 characters).
+bool IsoDayAtStart(const std::string& s) {
+    int y = 0, m = 0, d = 0;
+    if (!DigitsAt(s, 0, 4, y) || s[4] != '-' || !DigitsAt(s, 5, 2, m) || s[7] != '-' ||
+        !DigitsAt(s, 8, 2, d) || y < 1 || m < 1 || m > 12 || d < 1) {
+        return false;
+    }
+    const auto month = static_cast<unsigned>(m);
+    const CivilDate back = CivilFromDays(DaysFromCivil(y, month, static_cast<unsigned>(d)));
+    return back.month == month && back.day == static_cast<unsigned>(d);
+}
+
+} // namespace
+
+bool StoredFits(const Value& stored, SqlStorage storage) {
+    if (IsNull(stored)) {
+        return true;
+    }
+    const auto* text = std::get_if<std::string>(&stored);
+    switch (storage) {
+    case SqlStorage::Number:
+        return std::holds_alternative<std::int64_t>(stored) ||
+               std::holds_alternative<double>(stored);
+    case SqlStorage::Text:
+        return text != nullptr;
+    case SqlStorage::IsoDate:
+        return text && text->size() == 10 && IsoDayAtStart(*text);
+    case SqlStorage::IsoDateTime: {
+        int h = 0, mi = 0, sec = 0;
+        return text && text->size() == 19 && IsoDayAtStart(*text) && (*text)[10] == ' ' &&
+               DigitsAt(*text, 11, 2, h) && (*text)[13] == ':' && DigitsAt(*text, 14, 2, mi) &&
+               (*text)[16] == ':' && DigitsAt(*text, 17, 2, sec) && h < 24 && mi < 60 && sec < 60;
+    }
+    }
+    return false;
 }
 
 void BindSqlParameters(sqlite3_stmt* statement, const std::vector<Value>& parameters, int first) {

@@ -18,7 +18,16 @@ namespace foliant::engine::formula {
 struct SqlColumn {
     std::string expression; // e.g. "\"Orders\".\"Amount\"", already quoted
     SqlStorage storage = SqlStorage::Number;
+    // An SQL condition true for the column's non-null values that are not of the storage form
+    // (and so may compare otherwise than the evaluator reads them); empty when the column holds
+    // none. It must be true only for values StoredFits rejects. A condition on such a column
+    // lets those records through for the evaluator to decide.
+    std::string mismatch;
 };
+
+// Whether a value as the database stored it (null, int64, double, text or bytes) has the
+// storage form: a number, text, "YYYY-MM-DD" of a real day, or "YYYY-MM-DD HH:MM:SS". Null fits.
+bool StoredFits(const Value& stored, SqlStorage storage);
 
 // Maps field number `index` of CheckedFormula::Fields() to its column, or nullopt when the
 // field has no column SQLite can compare exactly (formula fields, parameters, mixed storage).
@@ -35,6 +44,10 @@ struct SqlWhere {
     // False when the engine must still evaluate the formula on each record read: `clause` is then
     // only a necessary condition (the conditions of a top-level `and` that could be translated).
     bool exact = false;
+    // Fields (numbers into CheckedFormula::Fields()) whose columns have a mismatch condition the
+    // clause uses: a record where one of them does not fit its storage (StoredFits) passes the
+    // clause, and the evaluator decides on it even when the clause is exact.
+    std::vector<std::size_t> checked;
 };
 
 // Translates a checked selection formula, measuring periods against `today`. Exact pieces are:

@@ -2,6 +2,7 @@
 
 #include "engine/SourceConnection.h"
 #include "engine/core/EngineError.h"
+#include "engine/formula/SqlTranslation.h"
 #include "engine/run/GroupPush.h"
 #include "engine/run/Selection.h"
 #include "engine/run/Values.h"
@@ -271,8 +272,8 @@ private:
             return false;
         }
         const auto where = selection_.Where(*connection_, needs_.read);
-        if (!where.exact) {
-            return false;
+        if (!where.exact || !where.checked.empty()) {
+            return false; // some records are the engine's to select
         }
         GroupPushRequest request;
         request.groups = groups_;
@@ -307,6 +308,7 @@ private:
         request.where = where.clause;
         request.whereParameters = where.parameters;
         result_.selectionInQuery = where.exact;
+        checked_ = where.checked;
         for (const auto& g : groups_) {
             const auto expression = g->order == GroupOrder::Original
                                         ? std::nullopt
@@ -322,6 +324,9 @@ private:
         const auto& columns = result_.query.columns;
         for (std::size_t i = 0; i < columns.size(); ++i) {
             columnOf_[columns[i].get()] = i;
+        }
+        for (const auto& [field, storage] : checked_) {
+            checkedColumns_.emplace_back(columnOf_.at(field.get()), storage);
         }
         if (result_.query.tables.empty()) {
             return; // a report that reads no table has no records
@@ -416,6 +421,11 @@ private:
         if (!more) {
             return false;
         }
+        storedOutOfForm_ = false;
+        for (const auto& [column, storage] : checkedColumns_) {
+            storedOutOfForm_ = storedOutOfForm_ || (column < stored_.size() &&
+                                                    !formula::StoredFits(stored_[column], storage));
+        }
         const auto& columns = result_.query.columns;
         for (std::size_t i = 0; i < columns.size(); ++i) {
             row_[i] = ReadStoredValue(i < stored_.size() ? std::move(stored_[i]) : Value{},
@@ -459,7 +469,7 @@ private:
             if (!ReadRow()) {
                 break;
             }
-            if (!result_.selectionInQuery &&
+            if ((!result_.selectionInQuery || storedOutOfForm_) &&
                 !selection_.Selects(RecordView{result_.query.columns, row_})) {
                 continue;
             }
@@ -497,6 +507,11 @@ private:
     std::unique_ptr<RecordCursor> cursor_; // after connection_: closed before it
     std::vector<Value> stored_;            // the current record as the database holds it
     std::map<const FieldDefinition*, std::size_t> columnOf_;
+    // The columns whose values out of their storage form the query lets through for the
+    // selection formula to decide, and whether the current record holds such a value.
+    std::vector<std::pair<std::shared_ptr<FieldDefinition>, formula::SqlStorage>> checked_;
+    std::vector<std::pair<std::size_t, formula::SqlStorage>> checkedColumns_;
+    bool storedOutOfForm_ = false;
     std::vector<Value> row_;                           // the current record's columns
     std::map<const FieldDefinition*, Value> computed_; // its formula fields' values
 };

@@ -133,6 +133,7 @@ SelectionFilter::Where(SourceConnection& connection,
     if (s.formula.IsEmpty()) {
         return {};
     }
+    std::map<std::size_t, formula::SqlStorage> storages; // of the fields mapped to columns
     const formula::SqlColumnMapper mapper =
         [&](std::size_t index,
             const formula::FieldReference&) -> std::optional<formula::SqlColumn> {
@@ -154,10 +155,12 @@ SelectionFilter::Where(SourceConnection& connection,
         } else {
             return std::nullopt;
         }
-        if (!connection.ColumnHolds(*def, storage)) {
+        auto mismatch = connection.StorageMismatch(*def, storage);
+        if (!mismatch) {
             return std::nullopt;
         }
-        return formula::SqlColumn{ColumnExpression(*def), storage};
+        storages[index] = storage;
+        return formula::SqlColumn{ColumnExpression(*def), storage, std::move(*mismatch)};
     };
     const auto where =
         formula::TranslateToSql(s.formula, mapper, impl_->today, connection.Dialect());
@@ -165,6 +168,9 @@ SelectionFilter::Where(SourceConnection& connection,
     out.clause = where.clause;
     out.parameters = where.parameters;
     out.exact = where.exact;
+    for (const std::size_t field : where.checked) {
+        out.checked.emplace_back(s.fields[field], storages.at(field));
+    }
     return out;
 }
 

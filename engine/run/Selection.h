@@ -18,6 +18,9 @@ struct SelectionWhere {
     std::string clause; // for the WHERE clause; empty when SQL does none of it
     std::vector<Value> parameters;
     bool exact = true; // the clause selects exactly the formula's records
+    // Fields whose stored values the runner checks on each record: a record where one does not
+    // fit its storage (formula::StoredFits) passed the clause for the formula to decide.
+    std::vector<std::pair<std::shared_ptr<FieldDefinition>, formula::SqlStorage>> checked;
 };
 
 // The values of one record as the query read them.

@@ -6,11 +6,13 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <new>
 #include <pthread.h>
 #include <pwd.h>
+#include <set>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -55,17 +57,59 @@ LONG CodeOf(int sqliteResult) {
     throw Failure{CodeOf(sqliteResult)};
 }
 
-// A prepared statement, finalized on scope exit.
+// Statements in use by a Statement object; the others on a connection are idle and may be
+// taken again. Preparing is most of the cost of a registry call, so a connection keeps its
+// statements until it is closed (CloseConnection).
+std::mutex g_heldMutex;
+std::set<sqlite3_stmt*> g_held;
+
+// An idle statement of db prepared from exactly sql, marked as held; nullptr when there is none.
+sqlite3_stmt* TakeIdle(sqlite3* db, const char* sql) {
+    const std::lock_guard<std::mutex> lock(g_heldMutex);
+    for (sqlite3_stmt* p = sqlite3_next_stmt(db, nullptr); p; p = sqlite3_next_stmt(db, p)) {
+        const char* text = sqlite3_sql(p);
+        if (text && std::strcmp(text, sql) == 0 && g_held.count(p) == 0) {
+            g_held.insert(p);
+            return p;
+        }
+    }
+    return nullptr;
+}
+
+// Finalizes every statement of db, then closes it.
+void CloseConnection(sqlite3* db) {
+    while (sqlite3_stmt* p = db ? sqlite3_next_stmt(db, nullptr) : nullptr) {
+        {
+            const std::lock_guard<std::mutex> lock(g_heldMutex);
+            g_held.erase(p);
+        }
+        sqlite3_finalize(p);
+    }
+    sqlite3_close_v2(db);
+}
+
+// A prepared statement of a connection, taken for a scope: reused when the connection has
+// one of the same text idle, and left reset and idle on scope exit.
 class Statement {
 public:
-    Statement(sqlite3* db, const char* sql) {
+    Statement(sqlite3* db, const char* sql) : stmt_(TakeIdle(db, sql)) {
+        if (stmt_) {
+            return;
+        }
         int rc = sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr);
         if (rc != SQLITE_OK) {
             sqlite3_finalize(stmt_);
             Fail(rc);
         }
+        const std::lock_guard<std::mutex> lock(g_heldMutex);
+        g_held.insert(stmt_);
     }
-    ~Statement() { sqlite3_finalize(stmt_); }
+    ~Statement() {
+        sqlite3_reset(stmt_);
+        sqlite3_clear_bindings(stmt_);
+        const std::lock_guard<std::mutex> lock(g_heldMutex);
+        g_held.erase(stmt_);
+    }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
@@ -259,7 +303,7 @@ public:
         auto it = open_.find(file);
         if (it != open_.end() &&
             (!exists || it->second.device != st.st_dev || it->second.inode != st.st_ino)) {
-            sqlite3_close_v2(it->second.db);
+            CloseConnection(it->second.db);
             open_.erase(it);
             it = open_.end();
         }
@@ -278,13 +322,13 @@ public:
         int rc =
             sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
         if (rc != SQLITE_OK) {
-            sqlite3_close_v2(db);
+            CloseConnection(db);
             throw Failure{errno == EACCES ? ERROR_ACCESS_DENIED : CodeOf(rc)};
         }
         try {
             Prepare(db);
         } catch (...) {
-            sqlite3_close_v2(db);
+            CloseConnection(db);
             throw;
         }
         ::stat(file.c_str(), &st);
@@ -298,7 +342,7 @@ private:
 
     void CloseAll() {
         for (auto& [file, c] : open_) {
-            sqlite3_close_v2(c.db);
+            CloseConnection(c.db);
         }
         open_.clear();
     }
@@ -487,7 +531,7 @@ LONG TransactOnce(const std::string& file, Mode mode,
         sqlite3* empty = nullptr;
         int rc = sqlite3_open_v2(":memory:", &empty, SQLITE_OPEN_READWRITE, nullptr);
         if (rc != SQLITE_OK) {
-            sqlite3_close_v2(empty);
+            CloseConnection(empty);
             return CodeOf(rc);
         }
         LONG result = ERROR_SUCCESS;
@@ -495,10 +539,10 @@ LONG TransactOnce(const std::string& file, Mode mode,
             Prepare(empty);
             result = RunIn(empty, mode, body);
         } catch (...) {
-            sqlite3_close_v2(empty);
+            CloseConnection(empty);
             throw;
         }
-        sqlite3_close_v2(empty);
+        CloseConnection(empty);
         return result;
     } catch (const Failure& failure) {
         return failure.code;

@@ -1,6 +1,7 @@
 // The design window driven as a person drives it: choosing a summary in the structure panel,
-// changing its width and alignment, moving a heading with the arrow keys, undo and redo
-// from the keyboard, saving, and closing with unsaved changes.
+// changing its width, font size and alignment, a heading's colour and weight, a section's page
+// break, moving a heading with the arrow keys, undo and redo from the keyboard, saving, and
+// closing with unsaved changes.
 
 #include "ui/qt/DesignWindow.h"
 
@@ -13,6 +14,8 @@
 #include "ui/qt/PageCanvas.h"
 #include "ui/qt/ReportViewer.h"
 
+#include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QMessageBox>
 #include <QPushButton>
@@ -55,6 +58,23 @@ QRect InkIn(const QImage& image, const QRect& box) {
     return ink;
 }
 
+// The group footer's summary objects as `foliant inspect` describes them.
+std::vector<nlohmann::json> InspectedSummaries(const std::string& file) {
+    std::vector<nlohmann::json> out;
+    const nlohmann::json inspected = Inspect(file);
+    for (const auto& area : inspected["areas"]) {
+        if (area["name"] != "GF1") {
+            continue;
+        }
+        for (const auto& o : area["sections"][0]["objects"]) {
+            if (o["kind"] == "field" && o["field"]["kind"] == 3) {
+                out.push_back(o);
+            }
+        }
+    }
+    return out;
+}
+
 class DesignWindowTest : public DesignTest {
 protected:
     void SetUp() override {
@@ -70,6 +90,27 @@ protected:
         window.Overlay()->SetChosen(object);
         return window.Overlay()->ChosenRect();
     }
+    // The page as painted, without the design frame that marks the chosen object.
+    QImage PaintedBare() {
+        const int chosen = window.Overlay()->Chosen();
+        window.Overlay()->SetChosen(-1);
+        QImage image = Painted();
+        window.Overlay()->SetChosen(chosen);
+        return image;
+    }
+    // How many pixels of the object's first print are painted in a strong blue.
+    int BluePixelsOf(int object) {
+        const QRect box = FirstPrint(object);
+        const QImage image = PaintedBare();
+        int blue = 0;
+        for (int y = box.top(); y <= box.bottom(); ++y) {
+            for (int x = box.left(); x <= box.right(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                blue += c.blue() > c.red() + 100 && c.blue() > c.green() + 100 ? 1 : 0;
+            }
+        }
+        return blue;
+    }
     // The top of the first text on the window's page that reads `text`.
     int TopOfText(const std::string& text) {
         for (const auto& item : window.Viewer()->Document().pages.at(0).items) {
@@ -80,6 +121,25 @@ protected:
         }
         ADD_FAILURE() << "no " << text << " on the page";
         return -1;
+    }
+    // Clicks the first structure entry that reads `text`, as a person chooses an object.
+    void ClickInStructure(const QString& text) {
+        for (QTreeWidgetItemIterator it(window.Structure()); *it; ++it) {
+            if ((*it)->text(0) == text) {
+                window.Structure()->scrollToItem(*it);
+                QTest::mouseClick(window.Structure()->viewport(), Qt::LeftButton, {},
+                                  window.Structure()->visualItemRect(*it).center());
+                return;
+            }
+        }
+        ADD_FAILURE() << "no " << text.toStdString() << " in the structure";
+    }
+    // Types a value into a spin box of the property panel and presses Enter.
+    void TypeInto(const char* name, int value) {
+        auto* box = Property<QSpinBox>(name);
+        box->selectAll();
+        QTest::keyClicks(box, QString::number(value));
+        QTest::keyClick(box, Qt::Key_Return);
     }
     template <typename W> W* Property(const char* name) {
         auto* widget = window.Properties()->findChild<W*>(QString::fromLatin1(name));
@@ -106,7 +166,7 @@ TEST_F(DesignWindowTest, SummaryChosenInTheStructureGetsWidthAndAlignmentThatSav
     const int index = window.Overlay()->Chosen();
     ASSERT_GE(index, 0) << "the page shows the choice";
     const QRect box = FirstPrint(index);
-    const QRect inkBefore = InkIn(Painted(), box);
+    const QRect inkBefore = InkIn(PaintedBare(), box);
     const int width =
         design::ObjectAt(window.Document()->Report(), *window.Selection().object).ObjectWidth();
 
@@ -141,7 +201,7 @@ TEST_F(DesignWindowTest, SummaryChosenInTheStructureGetsWidthAndAlignmentThatSav
     EXPECT_TRUE(found) << inspected.dump(2);
     // On the page the total's box is an inch wider and the total stands at its right.
     const QRect after = FirstPrint(index);
-    const QRect ink = InkIn(Painted(), after);
+    const QRect ink = InkIn(PaintedBare(), after);
     EXPECT_NEAR(after.width() - box.width(), 1440 * window.Viewer()->PixelsPerTwip(), 2);
     EXPECT_EQ(ink.height(), inkBefore.height());
     EXPECT_GE(ink.right(), after.right() - 4);
@@ -235,6 +295,66 @@ TEST_F(DesignWindowTest, SectionHeightFromThePropertyPanelMovesWhatFollows) {
     EXPECT_EQ(TopOfText("Bob"), bobTop + 600);
     EXPECT_EQ(window.Viewer()->Document().pages.size(), window.Document()->Pages().pages.size());
     EXPECT_EQ(window.Structure()->ItemFor(window.Selection())->text(0), "Section D");
+}
+
+TEST_F(DesignWindowTest, SummarysFontSizeAndAlignmentFromThePanelSaveAndPaintLargerCentred) {
+    ClickInStructure("Summary");
+    ASSERT_TRUE(window.Selection().object);
+    const int index = window.Overlay()->Chosen();
+    ASSERT_GE(index, 0);
+    const QRect inkBefore = InkIn(PaintedBare(), FirstPrint(index));
+    ASSERT_FALSE(inkBefore.isEmpty());
+
+    TypeInto("fontSize", 16);
+    auto* align = Property<QComboBox>("alignment");
+    align->setFocus();
+    QTest::keyClick(align, Qt::Key_Down); // Left
+    QTest::keyClick(align, Qt::Key_Down); // Centre
+    EXPECT_EQ(window.Document()->UndoText(), "Undo Alignment");
+    QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(window.windowTitle(), "Sales.rpt - Foliant Design");
+
+    const auto summaries = InspectedSummaries(path);
+    ASSERT_FALSE(summaries.empty());
+    EXPECT_EQ(summaries[0]["format"]["fontSize"], 16 * 20);
+    EXPECT_EQ(summaries[0]["align"], 2);
+    EXPECT_GE(summaries[0]["height"].get<int>(), 16 * 24) << "tall enough for the larger line";
+
+    // The total is painted larger, in the middle of its box.
+    const QRect after = FirstPrint(index);
+    const QRect ink = InkIn(PaintedBare(), after);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_GT(ink.height(), inkBefore.height() * 1.3);
+    EXPECT_GT(ink.width(), inkBefore.width() * 1.3);
+    EXPECT_NEAR(ink.center().x(), after.center().x(), 3);
+}
+
+TEST_F(DesignWindowTest, HeadingsColourAndWeightAndASectionsPageBreakComeFromThePanel) {
+    const auto heading = Find("PH", engine::ObjectKind::Text);
+    window.Choose({heading, heading.Section()});
+    const int index = window.Overlay()->Chosen();
+    Property<QCheckBox>("italic")->click(); // grey (the style's) to ticked
+    ASSERT_TRUE(design::ObjectAt(window.Document()->Report(), heading).Format().italic);
+
+    EXPECT_EQ(BluePixelsOf(index), 0);
+    QTest::mouseClick(Property<QPushButton>("colour"), Qt::LeftButton);
+    auto* dialog = window.Properties()->findChild<QColorDialog*>("colourDialog");
+    ASSERT_NE(dialog, nullptr);
+    dialog->setCurrentColor(QColor(0, 0, 255));
+    dialog->accept();
+    EXPECT_GT(BluePixelsOf(index), 50) << "the heading is painted blue";
+    QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(design::ObjectAt(window.Document()->Report(), heading).Format().colour);
+
+    const auto header = Find("GH1", engine::ObjectKind::Field).Section();
+    window.Choose({std::nullopt, header});
+    auto* newPage = Property<QCheckBox>("newPageBefore");
+    ASSERT_TRUE(newPage->isEnabled());
+    const auto pages = window.Viewer()->Document().pages.size();
+    newPage->click();
+    EXPECT_EQ(window.Viewer()->Document().pages.size(), pages + 1) << "Spain starts page 2";
+    window.Choose({std::nullopt, heading.Section()});
+    EXPECT_FALSE(newPage->isEnabled()) << "a page header comes on every page anyway";
 }
 
 } // namespace

@@ -389,6 +389,27 @@ TEST_F(WinReg, AStoreFileThatIsNotAStoreIsReportedCorruptAndLeftAlone) {
               ERROR_BADDB);
 }
 
+TEST_F(WinReg, AStoreFileRemovedWhileInUseIsMadeAgainEmpty) {
+    // Enough calls that every kind of statement has been run on the first file.
+    HKEY key = Create(HKEY_CURRENT_USER, "Software\\A");
+    for (int i = 0; i < 3; ++i) {
+        Set(key, "v", REG_SZ, BytesOf("old" + std::to_string(i)));
+        EXPECT_EQ(Get(key, "v").second, BytesOf("old" + std::to_string(i)));
+    }
+    RegCloseKey(key);
+    for (const char* name : {"user-registry.db", "user-registry.db-wal", "user-registry.db-shm"}) {
+        std::filesystem::remove(registry.Folder() / name);
+    }
+
+    key = Create(HKEY_CURRENT_USER, "Software\\A");
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueExA(key, "v", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
+    Set(key, "v", REG_BINARY, BytesOf("new"));
+    EXPECT_EQ(Get(key, "v"), std::make_pair(DWORD{REG_BINARY}, BytesOf("new")));
+    RegCloseKey(key);
+    EXPECT_TRUE(std::filesystem::exists(registry.Folder() / "user-registry.db"));
+}
+
 TEST_F(WinReg, AStoreThatCannotBeCreatedFailsAndCreatesNothing) {
     HKEY key = 0;
     auto create = [&] {

@@ -163,19 +163,19 @@ private:
 
 std::optional<SqlColumn> Columns(std::size_t, const FieldReference& f) {
     if (f.name == "{Orders.Amount}") {
-        return SqlColumn{"Amount", SqlStorage::Number};
+        return SqlColumn{"Amount", SqlStorage::Number, {}};
     }
     if (f.name == "{Orders.Quantity}") {
-        return SqlColumn{"Quantity", SqlStorage::Number};
+        return SqlColumn{"Quantity", SqlStorage::Number, {}};
     }
     if (f.name == "{Customer.Name}") {
-        return SqlColumn{"Name", SqlStorage::Text};
+        return SqlColumn{"Name", SqlStorage::Text, {}};
     }
     if (f.name == "{Orders.OrderDate}") {
-        return SqlColumn{"OrderDate", SqlStorage::IsoDate};
+        return SqlColumn{"OrderDate", SqlStorage::IsoDate, {}};
     }
     if (f.name == "{Orders.Shipped}") {
-        return SqlColumn{"Shipped", SqlStorage::IsoDateTime};
+        return SqlColumn{"Shipped", SqlStorage::IsoDateTime, {}};
     }
     return std::nullopt; // Paid is stored as 0/1, which the evaluator reads as a Boolean
 }
@@ -295,7 +295,7 @@ TEST(FormulaSql, NothingIsPushedThatSqliteWouldCompareDifferently) {
     // A column whose storage does not match the field's type.
     const SqlWhere mismatched =
         translate("{Orders.Amount} > 1", [](std::size_t, const FieldReference&) {
-            return std::optional<SqlColumn>(SqlColumn{"Amount", SqlStorage::Text});
+            return std::optional<SqlColumn>(SqlColumn{"Amount", SqlStorage::Text, {}});
         });
     EXPECT_TRUE(mismatched.clause.empty());
     EXPECT_FALSE(mismatched.exact);
