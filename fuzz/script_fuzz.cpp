@@ -3,7 +3,8 @@
 // a crash, a hang or memory misuse in the wizard it drives.
 //
 // Every input runs on a new report over a small database made once in a temporary folder.
-// File dialogs are answered with a name in that folder, so that no script writes elsewhere.
+// File dialogs are answered with a name in that folder, and the registry store lies in it too,
+// so that no script writes elsewhere.
 
 #include "engine/DataSource.h"
 #include "engine/Report.h"
@@ -55,8 +56,10 @@ const Sandbox& TheSandbox() {
         }
         sqlite3_close(handle);
         s.data = foliant::engine::DataSource::OpenSqlite(db);
-        // Help and other programs the wizard may start are never started from here.
+        // Help and other programs the wizard may start are never started from here, and the
+        // settings the wizard remembers go to a registry store in the folder, not the user's.
         ::setenv("FOLIANT_HELP_VIEWER", "/bin/true", 1);
+        ::setenv("FOLIANT_REGISTRY_DIR", (s.folder / "registry").c_str(), 1);
         return s;
     }();
     return sandbox;
