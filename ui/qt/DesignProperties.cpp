@@ -5,8 +5,10 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStackedWidget>
@@ -227,14 +229,16 @@ void DesignProperties::ChooseColour() {
 void DesignProperties::ShowColour() {
     if (!object_.format.colour) {
         colour_->setText(tr("Style's colour..."));
-        colour_->setStyleSheet(QString());
+        colour_->setIcon(QIcon());
         return;
     }
     const auto c = *object_.format.colour;
     const QColor colour(c.red, c.green, c.blue);
+    // A swatch of the colour beside its name: a style sheet would lose the button's look.
+    QPixmap swatch(colour_->iconSize());
+    swatch.fill(colour);
+    colour_->setIcon(QIcon(swatch));
     colour_->setText(colour.name());
-    colour_->setStyleSheet(QStringLiteral("background-color: %1; color: %2")
-                               .arg(colour.name(), colour.lightness() < 128 ? "white" : "black"));
 }
 
 void DesignProperties::ShowObject(const design::ObjectState& state, bool textObject,
