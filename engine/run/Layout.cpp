@@ -149,6 +149,10 @@ private:
     void Walk(const GroupNode& node) {
         const int levels = run_.tree->Levels();
         if (node.level == levels) {
+            if (node.records.empty()) {
+                // A run that kept no record numbers still counts its records.
+                recordNumber_ += node.recordCount;
+            }
             for (const std::uint32_t r : node.records) {
                 record_ = r;
                 ++recordNumber_;
@@ -425,9 +429,14 @@ private:
     // A section rendered with its style's look: spacing, fills, grid and rules (coordinates
     // relative to the band, as Render gives them).
     RenderedSection Band(const Section& section) {
-        RenderedSection r = Render(section);
         const auto area = section.GetArea();
         const AreaKind kind = area ? area->AreaKind() : AreaKind::Details;
+        if (kind == AreaKind::Details && section.Objects().empty()) {
+            // Details that show nothing print nothing: a report of groups and totals alone is
+            // not a blank line (or an empty shaded or gridded row) per record.
+            return {};
+        }
+        RenderedSection r = Render(section);
         if (kind == AreaKind::PageFooter || kind == AreaKind::ReportHeader ||
             (r.items.empty() && r.height == 0)) {
             return r;

@@ -349,17 +349,17 @@ private:
     }
 
     // Whether the run keeps each group's record numbers. A report that shows nothing per
-    // record (no record fields anywhere, no running totals, details that take no room) needs
-    // only its groups and summaries, not its records.
+    // record (no record fields anywhere, no running totals, details without objects, which
+    // print nothing whatever their height) needs only its groups and summaries, not its
+    // records.
     bool ShowsRecords() const {
-        bool detailsTakeRoom = false;
+        bool detailsShow = false;
         if (const auto details = report_.FindArea("D")) {
             for (const auto& s : details->Sections()) {
-                detailsTakeRoom =
-                    detailsTakeRoom || s->SectionHeight() > 0 || !s->Objects().empty();
+                detailsShow = detailsShow || !s->Objects().empty();
             }
         }
-        return detailsTakeRoom || !needs_.stored.empty() || !report_.RunningTotals().empty();
+        return detailsShow || !needs_.stored.empty() || !report_.RunningTotals().empty();
     }
 
     // Where a field's value on the current record comes from: a column of the row, or
