@@ -45,7 +45,7 @@ constexpr const char* kOrders =
     // The keys once the rows are in: one index build and one check, not ten million.
     "ALTER TABLE orders ADD PRIMARY KEY (id);"
     "ALTER TABLE orders ADD FOREIGN KEY (customer_id) REFERENCES customer (id);"
-    "VACUUM ANALYZE customer; VACUUM ANALYZE orders;";
+    "ANALYZE customer; ANALYZE orders;";
 
 double Seconds(const std::function<void()>& work) {
     double best = 1e9;

@@ -74,7 +74,7 @@ int WriteAll(int fd, std::string_view contents) {
 
 // A device or a pipe takes the bytes as they come: nothing to replace, nothing to flush. A
 // pipe that nobody starts reading within a second is refused rather than waited on.
-void WriteDirectly(const std::string& path, std::string_view contents,
+void WriteDirectly(const std::string& path, const std::function<void(const ChunkWriter&)>& produce,
                    const std::function<void(const std::string&)>& fail) {
     TempFile target; // only to close it; never removed (keep)
     target.keep = true;
@@ -91,9 +91,11 @@ void WriteDirectly(const std::string& path, std::string_view contents,
         fail(error == ENXIO ? "no program is reading from the pipe" : SystemReason(error));
     }
     ::fcntl(target.fd, F_SETFL, ::fcntl(target.fd, F_GETFL) & ~O_NONBLOCK);
-    if (const int failed = WriteAll(target.fd, contents); failed != 0) {
-        fail("cannot write it: " + SystemReason(failed));
-    }
+    produce([&](std::string_view contents) {
+        if (const int failed = WriteAll(target.fd, contents); failed != 0) {
+            fail("cannot write it: " + SystemReason(failed));
+        }
+    });
 }
 
 // A new temporary file beside the target, locked for as long as it is open, so that a later
@@ -129,6 +131,11 @@ void SetWriteFailureForTesting(std::optional<WriteFailure> failure) {
 }
 
 void WriteFileAtomically(const std::string& path, std::string_view contents) {
+    WriteFileAtomically(path, [contents](const ChunkWriter& write) { write(contents); });
+}
+
+void WriteFileAtomically(const std::string& path,
+                         const std::function<void(const ChunkWriter&)>& produce) {
     namespace fs = std::filesystem;
     const std::function<void(const std::string&)> fail = [&](const std::string& why) {
         throw EngineError("Cannot save the report to " + path + ": " + why + ".");
@@ -140,7 +147,7 @@ void WriteFileAtomically(const std::string& path, std::string_view contents) {
         fail(e.Reason());
     }
     if (resolved.direct) {
-        WriteDirectly(resolved.path, contents, fail);
+        WriteDirectly(resolved.path, produce, fail);
         return;
     }
     const fs::path target = fs::path(resolved.path);
@@ -150,9 +157,11 @@ void WriteFileAtomically(const std::string& path, std::string_view contents) {
     TempFile temp;
     CreateTemporary(temp, folder, target, fail);
     ::fchmod(temp.fd, NewFileMode(resolved.path));
-    if (const int error = WriteAll(temp.fd, contents); error != 0) {
-        fail("cannot write " + temp.path + ": " + SystemReason(error));
-    }
+    produce([&](std::string_view contents) {
+        if (const int error = WriteAll(temp.fd, contents); error != 0) {
+            fail("cannot write " + temp.path + ": " + SystemReason(error));
+        }
+    });
     if (g_failure == WriteFailure::Sync) {
         fail("cannot flush " + temp.path + " to disk: " + SystemReason(EIO));
     }

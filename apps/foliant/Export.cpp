@@ -5,6 +5,7 @@
 #include "engine/ReportFile.h"
 #include "engine/core/EngineError.h"
 #include "engine/page/HtmlPainter.h"
+#include "engine/page/Painter.h"
 #include "engine/page/TextPainter.h"
 #include "engine/run/Layout.h"
 
@@ -16,19 +17,41 @@
 
 #include <cstdlib>
 #include <exception>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <stdexcept>
+#include <string_view>
 
 namespace foliant::app {
 
 namespace {
 
-// Replaces the file whole, so a failed export leaves an earlier file as it was.
-void WriteFile(const std::string& path, const std::string& content) {
+// Replaces the file whole, so a failed export leaves an earlier file as it was. produce
+// writes the contents piece by piece; its own failures (the report's run) go on as they are.
+void WriteFile(const std::string& path,
+               const std::function<void(const engine::ChunkWriter&)>& produce) {
+    std::exception_ptr making; // a failure making the contents rather than writing them
     try {
-        engine::WriteFileAtomically(path, content);
+        engine::WriteFileAtomically(path, [&](const engine::ChunkWriter& write) {
+            bool writing = false;
+            try {
+                produce([&](std::string_view piece) {
+                    writing = true;
+                    write(piece);
+                    writing = false;
+                });
+            } catch (...) {
+                if (!writing) {
+                    making = std::current_exception();
+                }
+                throw;
+            }
+        });
     } catch (const engine::EngineError& e) {
+        if (making) {
+            std::rethrow_exception(making);
+        }
         // The reason is what follows the file's name ("cannot create a temporary file in …").
         std::string reason = e.Description();
         if (const auto at = reason.find(path + ": "); at != std::string::npos) {
@@ -36,6 +59,23 @@ void WriteFile(const std::string& path, const std::string& content) {
         }
         throw std::runtime_error("Cannot write " + path + ": " + reason);
     }
+}
+
+void WriteFile(const std::string& path, const std::string& content) {
+    WriteFile(path, [&](const engine::ChunkWriter& write) { write(content); });
+}
+
+// The report as text, each page written as soon as it is laid out, so that a long listing
+// is never held whole.
+void ExportText(const engine::Report& report, const std::string& path) {
+    WriteFile(path, [&](const engine::ChunkWriter& write) {
+        engine::page::TextPainter painter;
+        engine::run::RenderReportPages(report, {}, LocaleLayoutSettings(),
+                                       [&](engine::page::Page&& page) {
+                                           engine::page::PaintPage(page, painter);
+                                           write(painter.TakeText());
+                                       });
+    });
 }
 
 // An export needs a name to write to; the writers check everything else about it.
@@ -106,17 +146,14 @@ int RunExport(const ExportCommand& command, int argc, char** argv) {
     try {
         CheckOutput(command);
         const auto report = engine::LoadReportFromFile(command.report);
+        if (command.format == ExportFormat::Text) {
+            ExportText(*report, command.out);
+            return 0;
+        }
         const auto document = engine::run::RenderReport(*report, {}, LocaleLayoutSettings());
-        switch (command.format) {
-        case ExportFormat::Html:
+        if (command.format == ExportFormat::Html) {
             WriteFile(command.out, engine::page::RenderHtml(document));
             return 0;
-        case ExportFormat::Text:
-            WriteFile(command.out, engine::page::RenderText(document));
-            return 0;
-        case ExportFormat::Pdf:
-        case ExportFormat::Png:
-            break;
         }
 #ifdef FOLIANT_WITH_GUI
         const auto application = PaintingApplication(argc, argv);
