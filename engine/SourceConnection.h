@@ -37,6 +37,13 @@ public:
     QueryCancelled() : EngineError("The query was cancelled.") {}
 };
 
+// Thrown by a cursor when a number the query computes does not fit the server's arithmetic
+// (a sum beyond 64-bit integers, say): the query cannot give its result at all.
+class QueryOverflow : public EngineError {
+public:
+    explicit QueryOverflow(std::string description) : EngineError(std::move(description)) {}
+};
+
 class SourceConnection {
 public:
     virtual ~SourceConnection() = default;

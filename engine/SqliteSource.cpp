@@ -199,8 +199,14 @@ public:
             throw QueryCancelled();
         }
         if (rc != SQLITE_ROW) {
-            throw EngineError("Cannot read the report's records from " + path_ + ": " +
-                              sqlite3_errmsg(db_) + ".");
+            const std::string why = sqlite3_errmsg(db_);
+            const std::string message =
+                "Cannot read the report's records from " + path_ + ": " + why + ".";
+            // SQLite's sum() stops with this error when a total leaves 64-bit integers.
+            if (rc == SQLITE_ERROR && why == "integer overflow") {
+                throw QueryOverflow(message);
+            }
+            throw EngineError(message);
         }
         const int n = sqlite3_column_count(stmt_.stmt);
         row.resize(static_cast<std::size_t>(n));

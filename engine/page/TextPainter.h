@@ -12,6 +12,7 @@
 #include "engine/page/Painter.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace foliant::engine::page {
@@ -27,6 +28,8 @@ public:
 
     // Everything painted so far.
     const std::string& Text() const { return text_; }
+    // What was painted since the last call, taken out of the painter (to write page by page).
+    std::string TakeText() { return std::exchange(text_, {}); }
 
     static constexpr int kColumnWidth = 120;
     static constexpr int kRowHeight = 240;

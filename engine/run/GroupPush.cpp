@@ -164,6 +164,15 @@ public:
         if (!Possible()) {
             return std::nullopt;
         }
+        try {
+            return Compute();
+        } catch (const QueryOverflow&) {
+            return std::nullopt; // a sum the server cannot hold: the engine sums the records
+        }
+    }
+
+private:
+    std::optional<PushedGroups> Compute() {
         BuildInner();
         std::vector<std::vector<SummaryRule>> rules;
         for (const auto& level : request_.levelSummaries) {
@@ -188,7 +197,6 @@ public:
         return std::move(out_);
     }
 
-private:
     // --- Whether the database can give exactly the engine's result -------------------------
 
     bool Holds(const std::shared_ptr<FieldDefinition>& f, bool wholeNumbers) {

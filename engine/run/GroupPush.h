@@ -38,8 +38,9 @@ struct PushedGroups {
 // The groups with their summaries, or nullopt when the database cannot give exactly what
 // reading every record would: a group or summary field that is not a plain column whose values
 // the server compares as the engine does, a group condition other than the value itself, a
-// group in record order, sums of numbers that are not whole, an Others group that would have
-// to gather summaries that cannot merge, or two server groups the engine counts as one.
+// group in record order, sums of numbers that are not whole or that leave the server's
+// integers, an Others group that would have to gather summaries that cannot merge, or two
+// server groups the engine counts as one.
 // Throws EngineError (QueryCancelled when keepGoing says stop) when a query fails.
 std::optional<PushedGroups> PushGroups(const DataSource& source, const GroupPushRequest& request,
                                        SourceConnection& connection, const KeepGoing& keepGoing);

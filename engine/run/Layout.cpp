@@ -103,6 +103,24 @@ public:
     }
 
     page::Document Run() {
+        Start();
+        Walk(run_.tree->Root());
+        Finish();
+        const std::string total = std::to_string(document_.pages.size());
+        for (const auto& [pageIndex, itemIndex, kind] : deferred_) {
+            auto& run = std::get<page::TextRun>(document_.pages[pageIndex].items[itemIndex]);
+            run.text = kind == Deferred::TotalPageCount
+                           ? total
+                           : "Page " + std::to_string(pageIndex + 1) + " of " + total;
+        }
+        return std::move(document_);
+    }
+
+    // Laying out while the run reads (a report without groups): the first page, then each
+    // record as it is read (the run's only stored row), then the report footer. Each page
+    // goes to the sink once it is finished.
+    void Stream(PageSink sink) { sink_ = std::move(sink); }
+    void Start() {
         document_.title = report_.GetTitleText();
         pageFooterHeight_ = 0;
         if (const auto pf = report_.FindArea("PF")) {
@@ -112,18 +130,16 @@ public:
         }
         record_ = FirstRecord(run_.tree->Root());
         NewPage();
-        Walk(run_.tree->Root());
-        record_ = LastRecord(run_.tree->Root());
+    }
+    void Record(std::uint32_t record) {
+        record_ = record;
+        lastRead_ = record;
+        LayOutRecord(record);
+    }
+    void Finish() {
+        record_ = lastRead_ ? lastRead_ : LastRecord(run_.tree->Root());
         EmitArea(report_.FindArea("RF"));
         FinishPage();
-        const std::string total = std::to_string(document_.pages.size());
-        for (const auto& [pageIndex, itemIndex, kind] : deferred_) {
-            auto& run = std::get<page::TextRun>(document_.pages[pageIndex].items[itemIndex]);
-            run.text = kind == Deferred::TotalPageCount
-                           ? total
-                           : "Page " + std::to_string(pageIndex + 1) + " of " + total;
-        }
-        return std::move(document_);
     }
 
 private:
@@ -149,18 +165,13 @@ private:
     void Walk(const GroupNode& node) {
         const int levels = run_.tree->Levels();
         if (node.level == levels) {
+            if (node.records.empty()) {
+                // A run that kept no record numbers still counts its records.
+                recordNumber_ += node.recordCount;
+            }
             for (const std::uint32_t r : node.records) {
                 record_ = r;
-                ++recordNumber_;
-                const auto laidOut = static_cast<std::uint64_t>(recordNumber_);
-                if (settings_.progress && laidOut % kProgressEvery == 0 &&
-                    !settings_.progress(laidOut)) {
-                    throw RunCancelled();
-                }
-                for (auto& [def, acc] : running_) {
-                    acc.Add(run_.StoredValue(r, *def->GetSummarizedField()));
-                }
-                EmitArea(report_.FindArea("D"));
+                LayOutRecord(r);
             }
             return;
         }
@@ -189,9 +200,25 @@ private:
         }
     }
 
+    // The details of one record.
+    void LayOutRecord(std::uint32_t r) {
+        ++recordNumber_;
+        const auto laidOut = static_cast<std::uint64_t>(recordNumber_);
+        if (settings_.progress && laidOut % kProgressEvery == 0 && !settings_.progress(laidOut)) {
+            throw RunCancelled();
+        }
+        for (auto& [def, acc] : running_) {
+            acc.Add(run_.StoredValue(r, *def->GetSummarizedField()));
+        }
+        EmitArea(report_.FindArea("D"));
+    }
+
+    // Pages begun so far, those handed to the sink included.
+    std::size_t PageCount() const { return pagesSent_ + document_.pages.size(); }
+
     void NewPage() {
         page::Page p;
-        p.number = static_cast<int>(document_.pages.size()) + 1;
+        p.number = static_cast<int>(PageCount()) + 1;
         p.width = width_;
         p.height = height_;
         document_.pages.push_back(std::move(p));
@@ -200,7 +227,7 @@ private:
         }
         y_ = kPageMargin;
         bottom_ = height_ - kPageMargin - pageFooterHeight_;
-        if (document_.pages.size() == 1) {
+        if (PageCount() == 1) {
             for (const auto& s : Sections(report_.FindArea("RH"))) {
                 Place(Render(*s));
             }
@@ -287,6 +314,11 @@ private:
         bottom_ = height_;
         for (const auto& s : Sections(report_.FindArea("PF"))) {
             Place(Render(*s));
+        }
+        if (sink_) {
+            sink_(std::move(document_.pages.back()));
+            document_.pages.pop_back();
+            ++pagesSent_;
         }
     }
 
@@ -425,9 +457,14 @@ private:
     // A section rendered with its style's look: spacing, fills, grid and rules (coordinates
     // relative to the band, as Render gives them).
     RenderedSection Band(const Section& section) {
-        RenderedSection r = Render(section);
         const auto area = section.GetArea();
         const AreaKind kind = area ? area->AreaKind() : AreaKind::Details;
+        if (kind == AreaKind::Details && section.Objects().empty()) {
+            // Details that show nothing print nothing: a report of groups and totals alone is
+            // not a blank line (or an empty shaded or gridded row) per record.
+            return {};
+        }
+        RenderedSection r = Render(section);
         if (kind == AreaKind::PageFooter || kind == AreaKind::ReportHeader ||
             (r.items.empty() && r.height == 0)) {
             return r;
@@ -693,7 +730,7 @@ private:
             return report_.GetTitleText();
         }
         if (name == "PageNumber") {
-            return static_cast<std::int64_t>(document_.pages.size());
+            return static_cast<std::int64_t>(PageCount());
         }
         if (name == "TotalPageCount" || name == "PageNofM") {
             return std::string(); // filled in when the page count is known
@@ -717,6 +754,9 @@ private:
     };
 
     ObjectTrace* trace_;
+    PageSink sink_;
+    std::size_t pagesSent_ = 0;
+    std::optional<std::uint32_t> lastRead_; // laying out while reading: the last record read
     const RunResult& run_;
     const Report& report_;
     const LayoutSettings& settings_;
@@ -766,6 +806,92 @@ page::Document RenderReport(const Report& report, const RunOptions& options,
                             const LayoutSettings& settings) {
     const RunResult run = RunReport(report, options);
     return LayOutReport(run, settings);
+}
+
+namespace {
+
+// Whether an object anywhere shows the total page count, known only once every page is laid out.
+bool ShowsPageCount(const Report& report) {
+    for (const auto& o : report.AllObjects()) {
+        const auto f = o->Kind() == ObjectKind::Field ? o->field() : nullptr;
+        if (f && f->Kind() == FieldKind::Special &&
+            (f->Name() == "TotalPageCount" || f->Name() == "PageNofM")) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether laying the report out as its records are read gives the pages laying out the whole
+// run gives: no groups, no page count, summaries (complete only at the end) only in the
+// report footer, and no record field in the report or page header or the page footer (which
+// show the first record, or the record a page breaks at, before it is read).
+bool LaysOutWhileReading(const Report& report) {
+    if (!report.Groups().empty() || ShowsPageCount(report)) {
+        return false;
+    }
+    for (const auto& area : report.Areas()) {
+        const AreaKind kind = area->AreaKind();
+        for (const auto& section : area->Sections()) {
+            for (const auto& o : section->Objects()) {
+                const auto f = o->Kind() == ObjectKind::Field ? o->field() : nullptr;
+                const FieldKind k = f ? f->Kind() : FieldKind::Special;
+                const bool record = k == FieldKind::Database || k == FieldKind::Formula ||
+                                    k == FieldKind::SqlExpression;
+                const bool edge = kind == AreaKind::ReportHeader || kind == AreaKind::PageHeader ||
+                                  kind == AreaKind::PageFooter;
+                if ((k == FieldKind::Summary && kind != AreaKind::ReportFooter) ||
+                    (record && edge)) {
+                    return false;
+                }
+            }
+        }
+    }
+    return true;
+}
+
+// Lays the report out as the run reads its records.
+class LayingOutWhileReading final : public RecordListener {
+public:
+    LayingOutWhileReading(const LayoutSettings& settings, const PageSink& sink)
+        : settings_(settings), sink_(sink) {}
+    void Started(const RunResult& run) override {
+        layouter_.emplace(run, settings_);
+        layouter_->Stream(sink_);
+        layouter_->Start();
+    }
+    void Read(const RunResult&) override { layouter_->Record(0); }
+    void Finished(const RunResult&) override { layouter_->Finish(); }
+    bool Done() const { return layouter_.has_value(); }
+
+private:
+    const LayoutSettings& settings_;
+    const PageSink& sink_;
+    std::optional<Layouter> layouter_;
+};
+
+} // namespace
+
+void RenderReportPages(const Report& report, const RunOptions& options,
+                       const LayoutSettings& settings, const PageSink& sink) {
+    RunOptions reading = options;
+    LayingOutWhileReading listener(settings, sink);
+    if (LaysOutWhileReading(report)) {
+        reading.listener = &listener;
+    }
+    const RunResult run = RunReport(report, reading);
+    if (listener.Done()) {
+        return;
+    }
+    if (ShowsPageCount(report)) {
+        for (auto& p : LayOutReport(run, settings).pages) {
+            sink(std::move(p));
+        }
+        return;
+    }
+    Layouter layouter(run, settings);
+    layouter.Stream(sink);
+    layouter.Run();
 }
 
 } // namespace foliant::engine::run

@@ -61,4 +61,15 @@ FOLIANT_ENGINE_API page::Document LayOutReport(const RunResult& run,
 FOLIANT_ENGINE_API page::Document RenderReport(const Report& report, const RunOptions& options = {},
                                                const LayoutSettings& settings = {});
 
+// Receives the pages of a report one at a time, in order, each once it is finished.
+using PageSink = std::function<void(page::Page&&)>;
+
+// The same pages as RenderReport, handed to the sink as each is finished, so that exporting a
+// long report does not hold all its pages. A report without groups, whose grand totals and
+// record fields stand only in the details and the report footer, is laid out while its
+// records are read, so that it never holds all its records either. A report that shows the
+// total page count is laid out whole before its first page is handed over.
+FOLIANT_ENGINE_API void RenderReportPages(const Report& report, const RunOptions& options,
+                                          const LayoutSettings& settings, const PageSink& sink);
+
 } // namespace foliant::engine::run

@@ -176,9 +176,16 @@ public:
         }
         PrepareQuery();
         result_.tree = std::make_unique<GroupTree>(std::move(rules));
-        result_.tree->KeepRecordNumbers(ShowsRecords());
+        listener_ = groups_.empty() && options_.recordLimit == 0 ? options_.listener : nullptr;
+        result_.tree->KeepRecordNumbers(ShowsRecords() && !listener_);
+        if (listener_) {
+            listener_->Started(result_);
+        }
         ReadRecords();
         result_.tree->Arrange(arrangement);
+        if (listener_) {
+            listener_->Finished(result_);
+        }
         return std::move(result_);
     }
 
@@ -349,17 +356,17 @@ private:
     }
 
     // Whether the run keeps each group's record numbers. A report that shows nothing per
-    // record (no record fields anywhere, no running totals, details that take no room) needs
-    // only its groups and summaries, not its records.
+    // record (no record fields anywhere, no running totals, details without objects, which
+    // print nothing whatever their height) needs only its groups and summaries, not its
+    // records.
     bool ShowsRecords() const {
-        bool detailsTakeRoom = false;
+        bool detailsShow = false;
         if (const auto details = report_.FindArea("D")) {
             for (const auto& s : details->Sections()) {
-                detailsTakeRoom =
-                    detailsTakeRoom || s->SectionHeight() > 0 || !s->Objects().empty();
+                detailsShow = detailsShow || !s->Objects().empty();
             }
         }
-        return detailsTakeRoom || !needs_.stored.empty() || !report_.RunningTotals().empty();
+        return detailsShow || !needs_.stored.empty() || !report_.RunningTotals().empty();
     }
 
     // Where a field's value on the current record comes from: a column of the row, or
@@ -477,7 +484,15 @@ private:
                 keys[g] = GroupKey(ValueAt(groupSlots[g]), groups_[g]->condition);
             }
             result_.tree->AddRecord(record, keys, input);
-            if (!storedSlots.empty()) {
+            if (listener_) {
+                // The record is handed over rather than kept: it is the only stored row.
+                result_.records.resize(1);
+                result_.records[0].resize(storedSlots.size());
+                for (std::size_t i = 0; i < storedSlots.size(); ++i) {
+                    result_.records[0][i] = ValueAt(storedSlots[i]);
+                }
+                listener_->Read(result_);
+            } else if (!storedSlots.empty()) {
                 std::vector<Value> stored;
                 stored.reserve(storedSlots.size());
                 for (const auto& slot : storedSlots) {
@@ -503,6 +518,7 @@ private:
     const std::size_t levels_;
     Needs needs_;
     RunResult result_;
+    RecordListener* listener_ = nullptr; // told of the records instead of keeping them
     std::unique_ptr<SourceConnection> connection_;
     std::unique_ptr<RecordCursor> cursor_; // after connection_: closed before it
     std::vector<Value> stored_;            // the current record as the database holds it

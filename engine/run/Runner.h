@@ -25,6 +25,19 @@
 namespace foliant::engine::run {
 
 class ReportRun;
+class RunResult;
+
+// Told of a run's records as they are read, by a run of a report without groups, instead of
+// the run keeping them (to lay the report out while it runs): Read sees each selected record as
+// the result's only stored row (record 0). Finished comes after the last, with every summary
+// complete; neither comes when the database computed the groups.
+class RecordListener {
+public:
+    virtual ~RecordListener() = default;
+    virtual void Started(const RunResult& run) = 0;
+    virtual void Read(const RunResult& run) = 0;
+    virtual void Finished(const RunResult& run) = 0;
+};
 
 struct RunOptions {
     // The run's date: the print date, and the day the selection formula's periods are
@@ -41,6 +54,8 @@ struct RunOptions {
     // When set, the engine reads every record and computes the groups and summaries itself
     // even when the database could compute them (to compare the two).
     bool readEveryRecord = false;
+    // See RecordListener; ignored for a report with groups or a record limit.
+    RecordListener* listener = nullptr;
 };
 
 // Thrown when RunOptions::progress or LayoutSettings::progress asks the work to stop.

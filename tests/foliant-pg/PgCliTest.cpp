@@ -1,10 +1,12 @@
 // foliant script --db with a postgresql:// URI: the wizard's tree over the sample data loaded
 // into a server shows what it shows over the SQLite sample.
 
+#include "../engine/RunTestSupport.h"
 #include "../engine/pg/PgServer.h"
 #include "../foliant/RunFoliant.h"
 
 #include "engine/Report.h"
+#include "engine/ReportFile.h"
 #include "generate/LayoutBuilder.h"
 
 #include <nlohmann/json.hpp>
@@ -44,13 +46,20 @@ protected:
     PgCli() : FolderTest("foliant-pg-cli") {}
 };
 
-TEST_F(PgCli, TheWizardsTreeOverAServerIsTheTreeOverTheSample) {
-    std::ifstream in(std::string(FOLIANT_SOURCE_DIR) + "/samples/sample-postgresql.sql");
-    std::stringstream script;
-    script << in.rdbuf();
-    PgServer::Shared().CreateDatabase("sample", script.str());
+// The address of the sample data loaded into the server (once for the program).
+std::string SampleOnServer() {
+    static const bool loaded = [] {
+        std::ifstream in(std::string(FOLIANT_SOURCE_DIR) + "/samples/sample-postgresql.sql");
+        std::stringstream script;
+        script << in.rdbuf();
+        PgServer::Shared().CreateDatabase("sample", script.str());
+        return true;
+    }();
+    return loaded ? PgServer::Shared().Uri("sample") : "";
+}
 
-    const json overServer = TreeNodes(dir, PgServer::Shared().Uri("sample"));
+TEST_F(PgCli, TheWizardsTreeOverAServerIsTheTreeOverTheSample) {
+    const json overServer = TreeNodes(dir, SampleOnServer());
     const json overFile = TreeNodes(dir, FOLIANT_SAMPLE_DB);
     ASSERT_GT(overFile.size(), 20U);
     // The server has no long-text type: its text columns are plain text, which the tree shows
@@ -68,6 +77,48 @@ TEST_F(PgCli, TheWizardsTreeOverAServerIsTheTreeOverTheSample) {
     }
     EXPECT_EQ(server, file);
     EXPECT_EQ(overServer.size(), overFile.size() + 2);
+}
+
+// The report a person makes in the wizard with groups and totals of whole numbers but no detail
+// field, over the data source given, saved with Finish as the file named; its text as the engine
+// prints it after checking that the database computed its groups and that reading every record
+// gives the same pages.
+std::string WizardSummaryReport(const std::filesystem::path& folder, const std::string& database,
+                                const std::string& file) {
+    std::ofstream(folder / "summary.txt")
+        << "click cmdNext\n"
+           "node DatabaseTreeView \"Country\"\nclick AddGroup\nclick cmdNext\n"
+           "node DatabaseTreeView \"Priority\"\nclick AddTotal\n"
+           "node DatabaseTreeView \"Priority\"\nclick AddTotal\nselect SumCombo \"average\"\n"
+           "click cmdNext\nselect TopNSortCombo 0\ntype TopNText \"3\"\nclick cmdNext\n"
+           "click cmdNext\nselect StyleList 7\ntype TitleText \"Countries\"\n"
+           "click cmdNext\ntype SaveText \""
+        << file << "\"\nclick SaveOption\nclick FinishCmd\n";
+    const auto made =
+        cli_test::RunCaptured("cd " + Quote(folder.string()) + " && " + Quote(FOLIANT_EXE) +
+                                  " script summary.txt --db " + Quote(database),
+                              folder);
+    EXPECT_EQ(made.status, 0) << made.err;
+    const auto report = LoadReportFromFile((folder / file).string());
+    auto options = FixedRun();
+    const auto pushed = run::RunReport(*report, options);
+    EXPECT_TRUE(pushed.groupsComputedByQuery) << database;
+    const std::string text = page::RenderText(run::LayOutReport(pushed, FixedSettings()));
+    options.readEveryRecord = true;
+    EXPECT_EQ(
+        page::RenderText(run::LayOutReport(run::RunReport(*report, options), FixedSettings())),
+        text)
+        << database;
+    return text;
+}
+
+TEST_F(PgCli, AWizardMadeSummaryReportIsComputedByTheDatabaseWithTheSamePages) {
+    std::filesystem::copy_file(FOLIANT_SAMPLE_DB, dir / "sample.db");
+    const std::string overFile = WizardSummaryReport(dir, "sample.db", "file.rpt");
+    // The report file keeps the server's address without the password.
+    ::setenv("PGPASSWORD", PgServer::kPassword, 1);
+    EXPECT_EQ(WizardSummaryReport(dir, SampleOnServer(), "server.rpt"), overFile);
+    EXPECT_NE(overFile.find("Others"), std::string::npos) << overFile;
 }
 
 // Stops the shared server: this test comes last in the program.

@@ -279,5 +279,30 @@ TEST_F(LayoutPageBreakTest, ASectionMovedToTheNextPageShowsThatPagesNumber) {
     EXPECT_EQ(Find(doc, "2").size(), 6u + 1u) << "records 25-30 and record 2's own id";
 }
 
+// A report of groups and totals alone: details without objects print nothing whatever their
+// height and style (no blank, shaded or gridded row per record), and a record number in a
+// footer still counts the records.
+TEST_F(LayoutPageBreakTest, DetailsWithoutObjectsPrintNothing) {
+    report->InsertGroup(0, report->LookupFieldDefinition("{T.G}"), GroupCondition::EachValue,
+                        GroupOrder::Ascending);
+    const auto gf = report->FindSection("GF1");
+    gf->PlaceSummaryObject("{T.Id}", SummaryOperation::Count, 0, 0);
+    gf->PlaceFieldObject("RecordNumber", 3000, 0);
+    report->FindSection("D")->DiscardObject(1);
+    for (const int style : {3, 7}) { // grid lines; alternate record shading
+        SCOPED_TRACE(style);
+        report->ApplyLayoutStyle(style);
+        report->FindSection("D")->SetSectionHeight(600);
+        const auto tall = Lay();
+        report->FindSection("D")->SetSectionHeight(0);
+        const auto none = Lay();
+        ASSERT_EQ(tall.pages.size(), 1u) << "30 details of 600 would fill two pages";
+        EXPECT_EQ(page::RenderText(tall), page::RenderText(none));
+        EXPECT_EQ(tall.pages[0].items.size(), none.pages[0].items.size());
+        EXPECT_EQ(Find(tall, "20").size(), 2u) << "the first group's count and record number";
+        EXPECT_EQ(Find(tall, "30").size(), 1u) << "the record number after the last group";
+    }
+}
+
 } // namespace
 } // namespace foliant::engine
