@@ -1,6 +1,7 @@
 // The runner's speed and memory over a generated database of 1,000,000 orders, measured
 // against SQLite computing the same groups and sums with one GROUP BY query in this process,
-// and the time to lay out (and paint as text) the first 700 pages of a 10,000-record listing.
+// the time to lay out (and paint as text) the first 700 pages of a 10,000-record listing, and
+// the memory and time to export every page of listings of 100,000 and 1,000,000 records.
 //
 // The databases are generated once, deterministically, into the build folder. Figures:
 //   runner_vs_sqlite  the runner's time divided by SQLite's (same selection, same groups)
@@ -445,10 +446,10 @@ BENCHMARK(BM_RunnerScaling)
 constexpr int kListingRecords = 10'000;
 constexpr std::size_t kListingPages = 700;
 
-std::shared_ptr<Report> ListingReport(const std::string& db) {
+std::shared_ptr<Report> ListingReport(const std::string& db, int records = kListingRecords) {
     auto report = Report::CreateOverDatabase(db);
     report->SetTitleText("Orders");
-    report->SetSelectionFormulaText("{Orders.Id} <= " + std::to_string(kListingRecords));
+    report->SetSelectionFormulaText("{Orders.Id} <= " + std::to_string(records));
     const auto ph = report->FindSection("PH");
     const auto d = report->FindSection("D");
     ph->PlaceFieldObject("ReportTitle", 0, 0);
@@ -505,6 +506,51 @@ void BM_ListingFirst700Pages(benchmark::State& state) {
 #endif
 }
 BENCHMARK(BM_ListingFirst700Pages)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The same listing over n orders, every page exported: as text, and (with Qt) as PDF.
+// Figures: pages; layout_peak_MB, the heap held at most while the report ran and was laid
+// out; text_peak_MB and pdf_peak_MB, the most held while that export ran (the laid-out pages
+// included); pdf_pages_per_s.
+void BM_ListingExport(benchmark::State& state) {
+    const auto report = ListingReport(OrdersDatabase(false), static_cast<int>(state.range(0)));
+    double layoutPeak = 0;
+    double textPeak = 0;
+    [[maybe_unused]] double pdfPeak = 0;
+    [[maybe_unused]] double pdfSeconds = 0;
+    std::size_t pages = 0;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        const long long before = heapNow.load();
+        ResetPeak();
+        const page::Document doc = run::RenderReport(*report);
+        pages = doc.pages.size();
+        layoutPeak = static_cast<double>(heapPeak.load() - before);
+        ResetPeak();
+        benchmark::DoNotOptimize(page::RenderText(doc).size());
+        textPeak = static_cast<double>(heapPeak.load() - before);
+#ifdef FOLIANT_BENCH_WITH_QT
+        ResetPeak();
+        const auto t1 = Clock::now();
+        foliant::qt::WriteDocumentPdf(doc, std::string(FOLIANT_BENCH_DATA_DIR) + "/listing.pdf");
+        pdfSeconds = Seconds(Clock::now() - t1);
+        pdfPeak = static_cast<double>(heapPeak.load() - before);
+#endif
+        state.SetIterationTime(Seconds(Clock::now() - t0));
+    }
+    state.counters["pages"] = static_cast<double>(pages);
+    state.counters["layout_peak_MB"] = layoutPeak / (1 << 20);
+    state.counters["text_peak_MB"] = textPeak / (1 << 20);
+#ifdef FOLIANT_BENCH_WITH_QT
+    state.counters["pdf_peak_MB"] = pdfPeak / (1 << 20);
+    state.counters["pdf_pages_per_s"] = static_cast<double>(pages) / pdfSeconds;
+#endif
+}
+BENCHMARK(BM_ListingExport)
+    ->Arg(100'000)
+    ->Arg(1'000'000)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    g++ clang cmake ninja-build pkg-config git
+    g++ clang lld cmake ninja-build pkg-config git
     libsqlite3-dev sqlite3 nlohmann-json3-dev libcli11-dev libpq-dev postgresql
     qt6-base-dev
     libgtest-dev libgmock-dev libbenchmark-dev

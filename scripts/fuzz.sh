@@ -2,6 +2,7 @@
 # Builds the libFuzzer targets (fuzz preset, clang) and runs each over its seed corpus.
 #
 #   bash scripts/fuzz.sh [SECONDS] [TARGET...]
+#   bash scripts/fuzz.sh --build [TARGET...]     only builds them
 #
 # Each target runs SECONDS (default 60) in a fresh working corpus seeded from fuzz/corpus/NAME,
 # so the committed seeds are never changed. Targets run side by side, one per processor
@@ -13,6 +14,8 @@ cd "$(dirname "$0")/.."
 
 seconds="${1:-60}"
 shift || true
+build_only=false
+[[ "$seconds" == --build ]] && build_only=true
 targets=("$@")
 if ((${#targets[@]} == 0)); then
     targets=(formula_fuzz report_file_fuzz registry_value_fuzz script_fuzz date_time_fuzz)
@@ -21,6 +24,9 @@ jobs="${FOLIANT_FUZZ_JOBS:-$(nproc)}"
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target "${targets[@]}"
+if $build_only; then
+    exit 0
+fi
 
 build=build/fuzz/fuzz
 findings=build/fuzz/findings
