@@ -237,6 +237,27 @@ TEST_F(RealWidgets, TreeNodesFollowTheModel) {
     EXPECT_THAT(log, IsEmpty());
 }
 
+// Nodes that share a picture share its decoded icon, and a picture replaced in the image list
+// shows on the nodes that have it and on nodes added later.
+TEST_F(RealWidgets, ANodesPictureFollowsItsImageList) {
+    auto* tree = Widget<QTreeWidget>("tree");
+    const auto colour = [](const QTreeWidgetItem* item) {
+        return item->icon(0).pixmap(16, 16).toImage().pixelColor(8, 8);
+    };
+    QTreeWidgetItem* orders = tree->topLevelItem(0)->child(0);
+    QTreeWidgetItem* customer = tree->topLevelItem(0)->child(1);
+    const QColor fieldColour = colour(orders->child(0));
+    ASSERT_EQ(colour(orders), colour(customer));
+    ASSERT_NE(colour(orders), fieldColour);
+
+    form->images.Add("DatabaseTable", forms::Picture::Named("FieldItem"));
+    EXPECT_EQ(colour(orders), fieldColour);
+    EXPECT_EQ(colour(customer), fieldColour);
+    form->tree.Nodes().Add(&form->tree.Nodes().Item(1), forms::Relationship::Child, "", "Lines",
+                           "DatabaseTable");
+    EXPECT_EQ(colour(tree->topLevelItem(0)->child(2)), fieldColour);
+}
+
 TEST_F(RealWidgets, TabOrderIsDeclarationOrder) {
     std::vector<std::string> expected;
     for (const forms::Control* control : form->Controls()) {

@@ -37,15 +37,6 @@ int ToUtf16(const QString& text, int codePoints) {
     return units;
 }
 
-QIcon NodeIcon(const forms::Node& node) {
-    const forms::ImageList* images = node.Tree().ImageList();
-    if (images == nullptr || node.Image().empty() || !images->Contains(node.Image())) {
-        return {};
-    }
-    const QPixmap pixmap = LoadPicture(images->Image(node.Image()));
-    return pixmap.isNull() ? QIcon() : QIcon(pixmap);
-}
-
 } // namespace
 
 ModelSync::ModelSync(FormWidgets& widgets, std::function<void(forms::Control&, QLineEdit&)> newEdit)
@@ -413,6 +404,22 @@ void ModelSync::AddNode(forms::Node& node) {
     item->setExpanded(node.Expanded());
 }
 
+// Each picture of an image list is decoded once: a tree over a big schema shows the same few
+// pictures on thousands of nodes.
+QIcon ModelSync::NodeIcon(const forms::Node& node) {
+    const forms::ImageList* images = node.Tree().ImageList();
+    if (images == nullptr || node.Image().empty() || !images->Contains(node.Image())) {
+        return {};
+    }
+    const forms::Picture& picture = images->Image(node.Image());
+    auto found = icons_.find(&picture);
+    if (found == icons_.end()) {
+        const QPixmap pixmap = LoadPicture(picture);
+        found = icons_.emplace(&picture, pixmap.isNull() ? QIcon() : QIcon(pixmap)).first;
+    }
+    return found->second;
+}
+
 void ModelSync::RemoveNode(forms::Node& node) {
     QTreeWidgetItem* item = widgets_.Item(node);
     if (item == nullptr) {
@@ -455,6 +462,7 @@ void ModelSync::ShowImages(forms::Control& control) {
     if (control.Kind() != ControlKind::TreeView) {
         return;
     }
+    icons_.clear();
     for (const auto& [node, item] : widgets_.Items()) {
         if (&node->Tree() == &control) {
             item->setIcon(0, NodeIcon(*node));

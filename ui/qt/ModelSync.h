@@ -2,7 +2,10 @@
 
 #include "platform/forms/ChangeEvent.h"
 
+#include <QIcon>
+
 #include <functional>
+#include <map>
 
 class QAbstractItemModel;
 class QLineEdit;
@@ -11,6 +14,7 @@ namespace foliant::forms {
 class Control;
 class ListControl;
 class Node;
+struct Picture;
 class TreeView;
 } // namespace foliant::forms
 
@@ -60,9 +64,12 @@ private:
     void ShowSelectedNode(forms::Control& control);
     void ShowImages(forms::Control& control);
     void ShowImagesOfTreesUsing(forms::Control& imageList);
+    QIcon NodeIcon(const forms::Node& node);
 
     FormWidgets& widgets_;
     std::function<void(forms::Control&, QLineEdit&)> newEdit_;
+    // Decoded pictures of image lists; emptied whenever an image list changes.
+    std::map<const forms::Picture*, QIcon> icons_;
 };
 
 } // namespace foliant::qt
