@@ -6,10 +6,11 @@ set(plugin $<TARGET_FILE:foliant_qt_plugin>)
 
 # library_window_test(NAME STEPS COMMAND...): COMMAND under its own X display, the hook playing
 # STEPS ("|" between steps). One such display at a time: the tests share the machine's screen
-# numbers.
+# numbers. A run in which LeakSanitizer's tracer itself crashed at exit is run again.
+set(lsan_retry bash ${CMAKE_CURRENT_SOURCE_DIR}/lsan-retry.sh)
 function(library_window_test name steps)
     add_test(NAME ${name}
-        COMMAND ${CMAKE_COMMAND} -E env --unset=QT_QPA_PLATFORM --unset=FOLIANT_WIZARD_SCRIPT
+        COMMAND ${lsan_retry} ${CMAKE_COMMAND} -E env --unset=QT_QPA_PLATFORM --unset=FOLIANT_WIZARD_SCRIPT
             --unset=FOLIANT_HELP_VIEWER --unset=FOLIANT_PREFIX
             FOLIANT_QT_TEST_HOOK=$<TARGET_FILE:foliant_test_hook> "FOLIANT_TEST_STEPS=${steps}"
             ${FOLIANT_XVFB_RUN} -a -s "-noreset -screen 0 1280x1024x24" ${ARGN})
@@ -96,7 +97,7 @@ string(APPEND walk_steps " | click AddTotal | click cmdNext | click cmdNext | cl
     " | click cmdNext | click FinishCmd | wait QuickView | text pageBox ^1$"
     " | text pageLabel ^of [0-9]+$ | close QuickView")
 add_test(NAME library_c_host_finishes_with_the_preview
-    COMMAND ${CMAKE_COMMAND} -DXVFB_RUN=${FOLIANT_XVFB_RUN} -DHOST=$<TARGET_FILE:foliant_c_host>
+    COMMAND ${lsan_retry} ${CMAKE_COMMAND} -DXVFB_RUN=${FOLIANT_XVFB_RUN} -DHOST=$<TARGET_FILE:foliant_c_host>
         -DDATABASE=${sample_db} -DHOOK=$<TARGET_FILE:foliant_test_hook>
         -DFOLIANT=$<TARGET_FILE:foliant> -DSCRIPT=${scripts}/walk-to-finish.txt
         "-DSTEPS=${walk_steps}" -DDIR=${CMAKE_CURRENT_BINARY_DIR}/finish-run
