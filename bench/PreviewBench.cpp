@@ -21,6 +21,7 @@
 // The listing has one line per record; the grouped variant breaks by region (records arrive
 // in the region's order from SQL) with a sum per region and a grand total at the end.
 
+#include "bench/MadeOnce.h"
 #include "engine/Report.h"
 #include "generate/LayoutBuilder.h"
 #include "preview/PreviewRun.h"
@@ -57,14 +58,7 @@ double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
 
-std::string ListingDatabase() {
-    const std::string path = std::string(FOLIANT_BENCH_DATA_DIR) + "/preview-orders-v1.db";
-    if (std::filesystem::exists(path)) {
-        return path;
-    }
-    const std::string partial = path + ".partial";
-    std::filesystem::remove(partial);
-    std::fprintf(stderr, "Generating %s (once)...\n", path.c_str());
+void MakeListing(const std::string& partial) {
     sqlite3* db = nullptr;
     const std::string sql =
         "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;"
@@ -82,8 +76,10 @@ std::string ListingDatabase() {
         throw std::runtime_error("cannot make " + partial + ": " + message);
     }
     sqlite3_close(db);
-    std::filesystem::rename(partial, path);
-    return path;
+}
+
+std::string ListingDatabase() {
+    return foliant::bench::MadeOnce("preview-orders-v1.db", MakeListing);
 }
 
 std::shared_ptr<foliant::engine::Report> MakeReport(bool grouped) {

@@ -14,6 +14,7 @@
 // as many groups) what the records themselves cost.
 
 #ifdef FOLIANT_BENCH_WITH_QT
+#include "bench/MadeOnce.h"
 #include "ui/qt/PagePainter.h"
 
 #include <QApplication>
@@ -125,17 +126,9 @@ void Check(int rc, sqlite3* db, const char* what) {
     }
 }
 
-// The orders database, made when it is not there yet. wide: each row also carries a
-// 200-character note that no report reads.
-std::string OrdersDatabase(bool wide) {
-    const std::string path =
-        std::string(FOLIANT_BENCH_DATA_DIR) + (wide ? "/orders-wide-v1.db" : "/orders-v1.db");
-    if (std::filesystem::exists(path)) {
-        return path;
-    }
-    const std::string partial = path + ".partial";
-    std::filesystem::remove(partial);
-    std::fprintf(stderr, "Generating %s (once)...\n", path.c_str());
+// Writes the orders database to partial. wide: each row also carries a 200-character note that
+// no report reads.
+void MakeOrders(const std::string& partial, bool wide) {
     sqlite3* db = nullptr;
     Check(sqlite3_open(partial.c_str(), &db), db, "open");
     Check(sqlite3_exec(db,
@@ -178,8 +171,13 @@ std::string OrdersDatabase(bool wide) {
     sqlite3_finalize(insert);
     Check(sqlite3_exec(db, "COMMIT;", nullptr, nullptr, nullptr), db, "commit");
     sqlite3_close(db);
-    std::filesystem::rename(partial, path);
-    return path;
+}
+
+// The orders database, made when it is not there yet.
+std::string OrdersDatabase(bool wide) {
+    return foliant::bench::MadeOnce(
+        wide ? "orders-wide-v1.db" : "orders-v1.db",
+        [wide](const std::string& partial) { MakeOrders(partial, wide); });
 }
 
 // Regions, then customers within them; per group the sum, average and median of the amount

@@ -11,6 +11,7 @@
 //   add_all_ms       Add All on the fields page (every field of every table into the list)
 //   fields           fields the list holds after Add All
 
+#include "bench/MadeOnce.h"
 #include "component/VRStandardWizard.h"
 #include "component/Wizard.h"
 #include "dialog/frmWizard.h"
@@ -58,15 +59,9 @@ void Exec(sqlite3* db, const std::string& sql) {
     }
 }
 
-// The schema, made once: tables T001 … T500, each with an integer key and columns of the
-// common types in turn, and one row.
-std::string BigSchemaDatabase() {
-    const std::string path = std::string(FOLIANT_BENCH_DATA_DIR) + "/big-schema-v1.db";
-    if (std::filesystem::exists(path)) {
-        return path;
-    }
-    const std::string partial = path + ".partial";
-    std::filesystem::remove(partial);
+// The schema: tables T001 … T500, each with an integer key and columns of the common types in
+// turn, and one row.
+void MakeBigSchema(const std::string& partial) {
     sqlite3* db = nullptr;
     if (sqlite3_open(partial.c_str(), &db) != SQLITE_OK) {
         throw std::runtime_error("big schema: cannot create " + partial);
@@ -87,8 +82,10 @@ std::string BigSchemaDatabase() {
     }
     Exec(db, sql + "COMMIT;");
     sqlite3_close(db);
-    std::filesystem::rename(partial, path);
-    return path;
+}
+
+std::string BigSchemaDatabase() {
+    return foliant::bench::MadeOnce("big-schema-v1.db", MakeBigSchema);
 }
 
 // SQLite alone reading what the tree shows: the tables and each one's columns.
