@@ -4,18 +4,14 @@
 #include "engine/core/Types.h"
 #include "wizard/WizardState.h"
 
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
 namespace foliant::Wizard {
 
 bool IsFieldTag(const std::string& tag) {
-    if (tag.empty()) {
-        return false;
-    }
-    for (const auto& table : RequireReport().GetDataSource()->GetTableList()->All()) {
-        if (table->TableName() == tag) {
-            return false;
-        }
-    }
-    return true;
+    return !tag.empty() && RequireReport().GetDataSource()->FindTable(tag) == nullptr;
 }
 
 std::string StripBraces(const std::string& text) {
@@ -37,14 +33,15 @@ bool IsFieldNode(const forms::Node* node) {
 // field's: only special fields (kind 4) are placed without braces.
 constexpr std::int32_t kAddedByAddAll = 0;
 
-// Appends node and the nodes below it that are field nodes, in tree order.
-void AppendFields(const forms::Node& node, ListBox& list) {
-    if (Wizard::IsFieldTag(node.Tag())) {
-        list.AddItem(Wizard::StripBraces(node.Tag()));
-        list.SetItemData(list.NewIndex(), kAddedByAddAll);
+// The list texts of node and the nodes below it whose tags are field tags (not empty, naming
+// no table), in tree order.
+void CollectFields(const forms::Node& node, const std::unordered_set<std::string_view>& tables,
+                   std::vector<std::string>& texts) {
+    if (!node.Tag().empty() && tables.count(node.Tag()) == 0) {
+        texts.push_back(Wizard::StripBraces(node.Tag()));
     }
     for (const forms::Node* child : node.ChildNodes()) {
-        AppendFields(*child, list);
+        CollectFields(*child, tables, texts);
     }
 }
 
@@ -75,12 +72,16 @@ void frmWizard::AdvanceTreeSelection(forms::Node& added, CommandButton& add) {
 }
 
 void frmWizard::AddAll_Click() {
-    while (ReportFieldList1.ListCount() > 0) {
-        ReportFieldList1.RemoveItem(0);
+    std::unordered_set<std::string_view> tables;
+    for (const auto& table : Wizard::RequireReport().GetDataSource()->Tables()) {
+        tables.insert(table->TableName());
     }
+    std::vector<std::string> texts;
     for (const forms::Node* root : DatabaseTreeView.Nodes().Roots()) {
-        AppendFields(*root, ReportFieldList1);
+        CollectFields(*root, tables, texts);
     }
+    ReportFieldList1.Clear();
+    ReportFieldList1.AddItems(texts, kAddedByAddAll);
     if (ReportFieldList1.ListCount() > 0) {
         ReportFieldList1.SetListIndex(ReportFieldList1.ListCount() - 1);
         RemoveAll.SetEnabled(true);

@@ -28,6 +28,78 @@ bool IsHiddenType(engine::ValueType type) {
            (type >= engine::ValueType::Picture && type <= engine::ValueType::Blob);
 }
 
+// Whether a field of this type is a node of the tree.
+bool IsListedType(engine::ValueType type, bool includeLongText) {
+    return !IsHiddenType(type) && (type != engine::ValueType::LongText || includeLongText);
+}
+
+// Whether the tree already holds exactly the nodes a fill would make. A page change then keeps
+// it as it is, with the tables a person collapsed, instead of building it again.
+bool TreeShowsSource(const forms::Nodes& nodes, const engine::DataSource& source,
+                     bool includeLongText) {
+    if (nodes.Roots().size() != 1) {
+        return false;
+    }
+    const auto& tables = source.Tables();
+    const auto& tableNodes = nodes.Roots().front()->ChildNodes();
+    if (tableNodes.size() != tables.size()) {
+        return false;
+    }
+    for (std::size_t t = 0; t < tables.size(); ++t) {
+        const auto& fieldNodes = tableNodes[t]->ChildNodes();
+        auto fieldNode = fieldNodes.begin();
+        for (const auto& field : tables[t]->Fields()) {
+            if (!IsListedType(field->ValueType(), includeLongText)) {
+                continue;
+            }
+            if (fieldNode == fieldNodes.end() || (*fieldNode)->Tag() != field->BracedName()) {
+                return false;
+            }
+            ++fieldNode;
+        }
+        if (fieldNode != fieldNodes.end() || tableNodes[t]->Tag() != tables[t]->TableName()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Builds the tree's nodes and the second-field list afresh from the data source.
+void RebuildDatabaseTree(const engine::DataSource& source, bool includeLongText) {
+    dialog::frmWizard& f = WizardForm();
+    auto& nodes = f.DatabaseTreeView.Nodes();
+    if (nodes.Count() > 0) {
+        nodes.Remove(1);
+    }
+    if (f.SecondSummaryCombo.ListCount() > 0) {
+        f.SecondSummaryCombo.Clear();
+    }
+    std::vector<std::string> numericFields;
+    f.DatabaseTreeView.AddNodesAtOnce([&] {
+        forms::Node& root = nodes.Add(LoadResString(109), "Database");
+        root.SetExpanded(true);
+        root.SetTag("");
+        for (const auto& table : source.Tables()) {
+            forms::Node& tableNode = nodes.Add(&root, forms::Relationship::Child, {},
+                                               table->TableName(), "DatabaseTable");
+            tableNode.SetTag(table->TableName());
+            tableNode.SetExpanded(true);
+            for (const auto& field : table->Fields()) {
+                const engine::ValueType type = field->ValueType();
+                if (IsListedType(type, includeLongText)) {
+                    forms::Node& fieldNode = nodes.Add(&tableNode, forms::Relationship::Child, {},
+                                                       field->ShortName(), "FieldItem");
+                    fieldNode.SetTag(field->BracedName());
+                }
+                if (engine::IsNumericType(type)) {
+                    numericFields.push_back(field->TableOfField() + "." + field->ShortName());
+                }
+            }
+        }
+    });
+    f.SecondSummaryCombo.AddItems(numericFields, 0);
+}
+
 } // namespace
 
 forms::Node* FirstFieldNode() {
@@ -65,33 +137,12 @@ std::int16_t PreviousPageNumber(std::int16_t page) {
 
 void FillDatabaseTree(bool includeLongText) {
     dialog::frmWizard& f = WizardForm();
-    auto& nodes = f.DatabaseTreeView.Nodes();
-    if (nodes.Count() > 0) {
-        nodes.Remove(1);
-    }
-    if (f.SecondSummaryCombo.ListCount() > 0) {
-        f.SecondSummaryCombo.Clear();
-    }
-    forms::Node& root = nodes.Add(LoadResString(109), "Database");
-    root.SetExpanded(true);
-    root.SetTag("");
-    const auto tables = RequireReport().GetDataSource()->GetTableList();
-    for (const auto& table : tables->All()) {
-        forms::Node& tableNode =
-            nodes.Add(&root, forms::Relationship::Child, {}, table->TableName(), "DatabaseTable");
-        tableNode.SetTag(table->TableName());
-        tableNode.SetExpanded(true);
-        for (const auto& field : table->GetFieldList()->All()) {
-            const engine::ValueType type = field->ValueType();
-            if (!IsHiddenType(type) && (type != engine::ValueType::LongText || includeLongText)) {
-                forms::Node& fieldNode = nodes.Add(&tableNode, forms::Relationship::Child, {},
-                                                   field->ShortName(), "FieldItem");
-                fieldNode.SetTag(field->BracedName());
-            }
-            if (engine::IsNumericType(type)) {
-                f.SecondSummaryCombo.AddItem(field->TableOfField() + "." + field->ShortName());
-            }
-        }
+    const auto source = RequireReport().GetDataSource();
+    if (TreeShowsSource(f.DatabaseTreeView.Nodes(), *source, includeLongText)) {
+        // What a rebuild leaves of the list's selection: none, and no Click.
+        f.SecondSummaryCombo.SetText("");
+    } else {
+        RebuildDatabaseTree(*source, includeLongText);
     }
     if (forms::Node* field = FirstFieldNode()) {
         f.DatabaseTreeView.SetSelectedItem(field);

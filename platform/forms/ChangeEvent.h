@@ -32,8 +32,10 @@ struct ChangeEvent {
         ItemRemoved,
         ItemChanged,
         ItemsCleared,
+        ItemsAppended, // items from `index` to the end were appended in one change
         // Nodes of the tree view `control`.
         NodeAdded,    // `node` has been linked into the tree
+        NodesAdded,   // nodes have been linked into the tree in one go (`node` is null)
         NodeRemoving, // `node` and its subtree are about to be removed (still valid)
         NodeChanged,  // text, image, tag or expanded state of `node`
         SelectedNode, // the tree's SelectedItem changed (`node` may be null)

@@ -157,6 +157,19 @@ void ListControl::AddItem(std::string text, int index) {
     Announce(What::ItemInserted, index);
 }
 
+void ListControl::AddItems(const std::vector<std::string>& texts, std::int32_t data) {
+    if (texts.empty()) {
+        return;
+    }
+    const int first = ListCount();
+    items_.reserve(items_.size() + texts.size());
+    for (const std::string& text : texts) {
+        items_.push_back(Item{text, data});
+    }
+    newIndex_ = ListCount() - 1;
+    Announce(What::ItemsAppended, first);
+}
+
 void ListControl::RemoveItem(int index) {
     CheckIndex(index);
     items_.erase(items_.begin() + index);

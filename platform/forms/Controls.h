@@ -96,6 +96,8 @@ public:
     // Inserts at index (-1 appends); an insertion before the selection keeps the same item
     // selected. Runs nothing.
     void AddItem(std::string text, int index = -1);
+    // Appends the items, each with the same item data, in one change. Runs nothing.
+    void AddItems(const std::vector<std::string>& texts, std::int32_t data);
     // Removes an item; removing the selected item leaves no selection. Runs nothing.
     void RemoveItem(int index);
     // Removes every item and the selection. Runs nothing.

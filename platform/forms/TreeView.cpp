@@ -143,7 +143,11 @@ Node& Nodes::Add(Node* relative, Relationship relationship, std::string key, std
     nodes_.push_back(std::move(owned));
     node->index_ = Count();
     siblings->insert(siblings->begin() + static_cast<std::ptrdiff_t>(position), node);
-    tree_.AnnounceNode(What::NodeAdded, node);
+    if (tree_.addingAtOnce_ > 0) {
+        tree_.addedAtOnce_ = true;
+    } else {
+        tree_.AnnounceNode(What::NodeAdded, node);
+    }
     return *node;
 }
 
@@ -235,6 +239,21 @@ void TreeView::SetSelectedItem(Node* node) {
     }
     selected_ = node;
     AnnounceNode(What::SelectedNode, node);
+}
+
+void TreeView::AddNodesAtOnce(const std::function<void()>& change) {
+    struct Batch {
+        TreeView& tree;
+        ~Batch() {
+            if (--tree.addingAtOnce_ == 0 && tree.addedAtOnce_) {
+                tree.addedAtOnce_ = false;
+                tree.AnnounceNode(What::NodesAdded, nullptr);
+            }
+        }
+    };
+    ++addingAtOnce_;
+    const Batch batch{*this};
+    change();
 }
 
 void TreeView::UserClickNode(Node& node) {

@@ -124,6 +124,10 @@ public:
     // Shows the node as selected; runs nothing. The node must belong to this tree.
     void SetSelectedItem(Node* node);
 
+    // Runs `change` and announces the nodes it adds as one NodesAdded when it ends (also when it
+    // throws) instead of one NodeAdded each, so that a front end shows them in one go.
+    void AddNodesAtOnce(const std::function<void()>& change);
+
     // A person clicks a node: it becomes selected, then NodeClick runs, then Click.
     void UserClickNode(Node& node);
     // A person double-clicks the selected node: DblClick runs.
@@ -138,6 +142,9 @@ private:
     forms::Nodes nodes_;
     forms::ImageList* imageList_ = nullptr;
     Node* selected_ = nullptr;
+    // Nesting depth of AddNodesAtOnce, and whether a node was added meanwhile.
+    int addingAtOnce_ = 0;
+    bool addedAtOnce_ = false;
 };
 
 } // namespace foliant::forms

@@ -237,6 +237,54 @@ TEST_F(RealWidgets, TreeNodesFollowTheModel) {
     EXPECT_THAT(log, IsEmpty());
 }
 
+// A tree filled in one go reaches the widget as one insertion per new subtree, each item in its
+// model place, expanded as its node is, and the selection made meanwhile shows.
+TEST_F(RealWidgets, NodesAddedAtOnceGoInAsOneInsertionEachInItsPlace) {
+    auto* tree = Widget<QTreeWidget>("tree");
+    auto& nodes = form->tree.Nodes();
+    int insertions = 0;
+    QObject::connect(tree->model(), &QAbstractItemModel::rowsInserted, [&] { ++insertions; });
+    forms::Node* year = nullptr;
+    form->tree.AddNodesAtOnce([&] {
+        nodes.Add(&nodes.Item(2), forms::Relationship::Previous, "", "Lines", "DatabaseTable");
+        forms::Node& archive = nodes.Add("Archive", "Database");
+        archive.SetExpanded(true);
+        forms::Node& old = nodes.Add(&archive, forms::Relationship::Child, "", "Old", "Table");
+        old.SetExpanded(true);
+        nodes.Add(&archive, forms::Relationship::Child, "", "Older", "DatabaseTable");
+        year = &nodes.Add(&old, forms::Relationship::Child, "", "Year", "FieldItem");
+        form->tree.SetSelectedItem(year);
+    });
+    EXPECT_EQ(insertions, 2);
+    ASSERT_EQ(tree->topLevelItemCount(), 2);
+    QTreeWidgetItem* database = tree->topLevelItem(0);
+    ASSERT_EQ(database->childCount(), 3);
+    EXPECT_EQ(database->child(0)->text(0), "Lines");
+    EXPECT_EQ(database->child(1)->text(0), "Orders");
+    QTreeWidgetItem* archive = tree->topLevelItem(1);
+    ASSERT_EQ(archive->childCount(), 2);
+    EXPECT_TRUE(archive->isExpanded());
+    EXPECT_TRUE(archive->child(0)->isExpanded());
+    EXPECT_FALSE(archive->child(1)->isExpanded());
+    EXPECT_EQ(archive->child(0)->child(0), window->ItemFor(*year));
+    EXPECT_EQ(tree->currentItem(), window->ItemFor(*year));
+    EXPECT_FALSE(archive->child(0)->child(0)->icon(0).isNull());
+    EXPECT_THAT(log, IsEmpty());
+}
+
+// Items appended at once show after the ones there, and the selected row stays.
+TEST_F(RealWidgets, ItemsAppendedAtOnceShowAfterTheOthersAndKeepTheSelection) {
+    auto* list = Widget<QListWidget>("fields");
+    form->fields.AddItems({"Orders.Date", "Orders.Id"}, 3);
+    ASSERT_EQ(list->count(), 4);
+    EXPECT_EQ(list->item(2)->text(), "Orders.Date");
+    EXPECT_EQ(list->item(3)->text(), "Orders.Id");
+    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_EQ(form->fields.ItemData(3), 3);
+    EXPECT_EQ(form->fields.NewIndex(), 3);
+    EXPECT_THAT(log, IsEmpty());
+}
+
 // Nodes that share a picture share its decoded icon, and a picture replaced in the image list
 // shows on the nodes that have it and on nodes added later.
 TEST_F(RealWidgets, ANodesPictureFollowsItsImageList) {

@@ -23,6 +23,12 @@ QString LabelText(const std::string& caption) {
 
 namespace {
 
+// Whether `widget`, when shown, takes room from the label: it lies on the label's right part.
+bool Bounds(const QWidget& widget, const QLabel& label) {
+    return &widget != &label && qobject_cast<const QLabel*>(&widget) == nullptr &&
+           widget.x() > label.x() && widget.geometry().intersects(label.geometry());
+}
+
 // The room ends where a control to the right of the label covers it.
 int RoomOf(const QLabel& label) {
     int room = label.width();
@@ -32,13 +38,17 @@ int RoomOf(const QLabel& label) {
     }
     for (QObject* child : parent->children()) {
         auto* sibling = qobject_cast<QWidget*>(child);
-        if (sibling != nullptr && sibling != &label && qobject_cast<QLabel*>(sibling) == nullptr &&
-            sibling->isVisibleTo(parent) && sibling->x() > label.x() &&
-            sibling->geometry().intersects(label.geometry())) {
+        if (sibling != nullptr && sibling->isVisibleTo(parent) && Bounds(*sibling, label)) {
             room = std::min(room, sibling->x() - label.x() - 2);
         }
     }
     return room;
+}
+
+void FitIfPlain(QLabel& label) {
+    if (label.textFormat() == Qt::PlainText) {
+        FitOneLineLabel(label);
+    }
 }
 
 } // namespace
@@ -66,8 +76,23 @@ void RefitLabels(QWidget* parent) {
         return;
     }
     for (QLabel* label : parent->findChildren<QLabel*>()) {
-        if (label->textFormat() == Qt::PlainText) {
-            FitOneLineLabel(*label);
+        FitIfPlain(*label);
+    }
+}
+
+void RefitLabelsAround(QWidget& widget) {
+    if (auto* label = qobject_cast<QLabel*>(&widget)) {
+        FitIfPlain(*label);
+        return;
+    }
+    QWidget* parent = widget.parentWidget();
+    if (parent == nullptr) {
+        return;
+    }
+    for (QObject* child : parent->children()) {
+        auto* label = qobject_cast<QLabel*>(child);
+        if (label != nullptr && Bounds(widget, *label)) {
+            FitIfPlain(*label);
         }
     }
 }

@@ -18,5 +18,8 @@ void FitOneLineLabel(QLabel& label);
 // Fits every plain-text label under `parent` (null: none), once the controls around them have
 // moved or changed their visibility.
 void RefitLabels(QWidget* parent);
+// Fits the labels whose room `widget` bounds, once it has been shown or hidden: the labels
+// beside it that it overlaps from the right, and the widget itself when it is a label.
+void RefitLabelsAround(QWidget& widget);
 
 } // namespace foliant::qt

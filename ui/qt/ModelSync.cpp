@@ -121,8 +121,15 @@ void ModelSync::Show(const forms::ChangeEvent& event) {
     case What::ItemsCleared:
         ShowItems(control);
         break;
+    case What::ItemsAppended:
+        AppendItems(static_cast<forms::ListControl&>(control), event.index);
+        break;
     case What::NodeAdded:
         AddNode(*event.node);
+        break;
+    case What::NodesAdded:
+        AddNodes(static_cast<forms::TreeView&>(control));
+        ShowSelectedNode(control);
         break;
     case What::NodeRemoving:
         RemoveNode(*event.node);
@@ -296,7 +303,7 @@ void ModelSync::ShowGeometry(forms::Control& control) {
 void ModelSync::ShowVisible(forms::Control& control) {
     QWidget* widget = widgets_.Widget(control);
     widget->setVisible(control.Visible());
-    RefitLabels(widget->parentWidget());
+    RefitLabelsAround(*widget);
 }
 
 // --- items of list boxes and combo boxes --------------------------------------------------
@@ -341,6 +348,22 @@ void ModelSync::ShowItems(forms::Control& control) {
     ShowListIndex(control);
 }
 
+// Many items at once go in as one insertion, so the view lays itself out once.
+void ModelSync::AppendItems(forms::ListControl& list, int first) {
+    QStringList texts;
+    texts.reserve(list.ListCount() - first);
+    for (int i = first; i < list.ListCount(); ++i) {
+        texts.append(Q(list.List(i)));
+    }
+    QWidget* widget = widgets_.Widget(list);
+    if (list.Kind() == ControlKind::ListBox) {
+        static_cast<QListWidget*>(widget)->addItems(texts);
+    } else {
+        static_cast<QComboBox*>(widget)->addItems(texts);
+    }
+    ShowListIndex(list);
+}
+
 void ModelSync::ShowListIndex(forms::Control& control) {
     QWidget* widget = widgets_.Widget(control);
     FormWidgets::SyncScope sync(widgets_);
@@ -365,13 +388,18 @@ void ModelSync::ShowListIndex(forms::Control& control) {
 
 // --- tree nodes ---------------------------------------------------------------------------
 
+// Every node that has no item yet gets one. A new subtree is built off the widget and goes in
+// as one insertion: the view lays itself out once, not once for each of thousands of nodes.
 void ModelSync::AddNodes(forms::TreeView& tree) {
     std::vector<forms::Node*> pending(tree.Nodes().Roots().rbegin(), tree.Nodes().Roots().rend());
     while (!pending.empty()) {
         forms::Node* node = pending.back();
         pending.pop_back();
-        AddNode(*node);
-        pending.insert(pending.end(), node->ChildNodes().rbegin(), node->ChildNodes().rend());
+        if (widgets_.HasItem(*node)) {
+            pending.insert(pending.end(), node->ChildNodes().rbegin(), node->ChildNodes().rend());
+        } else {
+            AddNode(*node);
+        }
     }
 }
 
@@ -390,10 +418,7 @@ void ModelSync::AddNode(forms::Node& node) {
         }
         position += widgets_.HasItem(*sibling) ? 1 : 0;
     }
-    auto* item = new QTreeWidgetItem();
-    item->setText(0, Q(node.Text()));
-    item->setIcon(0, NodeIcon(node));
-    widgets_.AddItem(node, item);
+    QTreeWidgetItem* item = NewItems(node);
     QTreeWidgetItem* parent = node.Parent() != nullptr ? widgets_.Item(*node.Parent()) : nullptr;
     if (parent != nullptr) {
         parent->insertChild(position, item);
@@ -401,7 +426,33 @@ void ModelSync::AddNode(forms::Node& node) {
     } else {
         tree->insertTopLevelItem(position, item);
     }
-    item->setExpanded(node.Expanded());
+    ShowExpanded(node);
+}
+
+// Items for the node and its subtree, not yet in a widget.
+QTreeWidgetItem* ModelSync::NewItems(forms::Node& node) {
+    auto* item = new QTreeWidgetItem();
+    item->setText(0, Q(node.Text()));
+    item->setIcon(0, NodeIcon(node));
+    widgets_.AddItem(node, item);
+    QList<QTreeWidgetItem*> children;
+    children.reserve(node.Children());
+    for (forms::Node* child : node.ChildNodes()) {
+        children.append(NewItems(*child));
+    }
+    item->addChildren(children);
+    return item;
+}
+
+// An item outside a widget cannot keep its expanded state: new items are expanded once they
+// are in (they start collapsed).
+void ModelSync::ShowExpanded(forms::Node& node) {
+    if (node.Expanded()) {
+        widgets_.Item(node)->setExpanded(true);
+    }
+    for (forms::Node* child : node.ChildNodes()) {
+        ShowExpanded(*child);
+    }
 }
 
 // Each picture of an image list is decoded once: a tree over a big schema shows the same few

@@ -9,6 +9,7 @@
 
 class QAbstractItemModel;
 class QLineEdit;
+class QTreeWidgetItem;
 
 namespace foliant::forms {
 class Control;
@@ -55,10 +56,13 @@ private:
     QAbstractItemModel* ItemModel(forms::Control& control) const;
     void ShowItemChange(forms::ListControl& list, forms::ChangeEvent::What what, int index);
     void ShowItems(forms::Control& control);
+    void AppendItems(forms::ListControl& list, int first);
     void ShowListIndex(forms::Control& control);
 
     void AddNodes(forms::TreeView& tree);
     void AddNode(forms::Node& node);
+    QTreeWidgetItem* NewItems(forms::Node& node);
+    void ShowExpanded(forms::Node& node);
     void RemoveNode(forms::Node& node);
     void ShowNode(forms::Node& node);
     void ShowSelectedNode(forms::Control& control);

@@ -79,6 +79,13 @@ QWidget* CreateComboBox(const forms::ComboBox& model, QWidget* parent) {
     return combo;
 }
 
+// Every item is one line of text in the list's font: the list need not measure each of them.
+QWidget* CreateListBox(QWidget* parent) {
+    auto* list = new QListWidget(parent);
+    list->setUniformItemSizes(true);
+    return list;
+}
+
 QWidget* CreateTree(QWidget* parent) {
     auto* tree = new QTreeWidget(parent);
     tree->setHeaderHidden(true);
@@ -129,7 +136,7 @@ QWidget* CreateOfKind(forms::Control& control, QWidget* parent) {
     case forms::ControlKind::TextBox:
         return CreateTextBox(parent);
     case forms::ControlKind::ListBox:
-        return new QListWidget(parent);
+        return CreateListBox(parent);
     case forms::ControlKind::ComboBox:
         return CreateComboBox(static_cast<forms::ComboBox&>(control), parent);
     case forms::ControlKind::TreeView:
