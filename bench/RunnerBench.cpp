@@ -315,12 +315,16 @@ BENCHMARK(BM_RunnerVsSqlite_FewerRecords)
 // ---------------------------------------------------------------------------------------------
 // Memory per group: every order its own group (grouped by its number), the first n orders.
 // Figures: bytes_per_group, the run's peak heap over its groups, with the benchmark report's
-// streaming summaries (sum, average and maximum) or with all ten streaming operations. The
+// streaming summaries (sum, average and maximum) or with all ten streaming operations, and where
+// a group's bytes go: node_bytes, the group itself; state_bytes, its block of summary states
+// (each allocation also carries the allocator's own few bytes, and the parent a pointer). The
 // kept-number figure compares the customers' groups (200 orders each) with and without a
 // median: the difference per order is what each kept number costs.
 
-// Runs the report and answers its peak heap (bytes above what was held before it).
-long long PeakOfRun(const Report& report, long long* records = nullptr) {
+// Runs the report and answers its peak heap (bytes above what was held before it); stateBytes:
+// the bytes of each group's summary states at level 1.
+long long PeakOfRun(const Report& report, long long* records = nullptr,
+                    std::size_t* stateBytes = nullptr) {
     const long long before = heapNow.load();
     ResetPeak();
     {
@@ -328,6 +332,9 @@ long long PeakOfRun(const Report& report, long long* records = nullptr) {
         benchmark::DoNotOptimize(result.tree.get());
         if (records) {
             *records = result.RecordCount();
+        }
+        if (stateBytes) {
+            *stateBytes = result.tree->Summaries(1).BlockBytes();
         }
     }
     return heapPeak.load() - before;
@@ -362,14 +369,17 @@ void MemoryPerGroup(benchmark::State& state, bool allStreaming) {
     const int orders = static_cast<int>(state.range(0));
     const auto report = OrderGroupsReport(OrdersDatabase(false), orders, allStreaming);
     long long peak = 0;
+    std::size_t stateBytes = 0;
     for (auto _ : state) {
         const auto t0 = Clock::now();
-        peak = std::max(peak, PeakOfRun(*report));
+        peak = std::max(peak, PeakOfRun(*report, nullptr, &stateBytes));
         state.SetIterationTime(Seconds(Clock::now() - t0));
     }
     state.counters["groups"] = orders;
     state.counters["peak_heap_MB"] = static_cast<double>(peak) / (1 << 20);
     state.counters["bytes_per_group"] = static_cast<double>(peak) / orders;
+    state.counters["node_bytes"] = sizeof(run::GroupNode);
+    state.counters["state_bytes"] = static_cast<double>(stateBytes);
 }
 void BM_MemoryPerGroup(benchmark::State& state) {
     MemoryPerGroup(state, false);

@@ -178,7 +178,10 @@ private:
         for (const auto& level : request_.levelSummaries) {
             auto& r = rules.emplace_back();
             for (const auto& s : level) {
-                r.push_back({s->GetSummaryOperation(), s->GetSummaryNumber()});
+                const auto second =
+                    IsPair(s->GetSummaryOperation()) ? s->GetSecondSummarizedField() : nullptr;
+                r.push_back({s->GetSummaryOperation(), s->GetSummaryNumber(),
+                             s->GetSummarizedField().get(), second.get(), true});
             }
         }
         out_.tree = std::make_unique<GroupTree>(std::move(rules));
@@ -529,8 +532,7 @@ private:
                 if (!parts) {
                     return false;
                 }
-                node.summaries[i] = SummaryAccumulator::FromParts(s.GetSummaryOperation(),
-                                                                  s.GetSummaryNumber(), *parts);
+                node.SetSummary(i, *parts);
             }
             return true;
         });
@@ -569,8 +571,7 @@ private:
                                  ReadStoredValue(c[0], s.GetSummarizedField()->ValueType());
                              parts.count = IsNull(parts.value) ? 0 : 1;
                          }
-                         out_.tree->GroupAt(path, level).summaries[i] =
-                             SummaryAccumulator::FromParts(op, s.GetSummaryNumber(), parts);
+                         out_.tree->GroupAt(path, level).SetSummary(i, parts);
                          return true;
                      });
             if (!ok) {

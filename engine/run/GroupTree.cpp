@@ -4,24 +4,30 @@
 
 namespace foliant::engine::run {
 
-GroupTree::GroupTree(std::vector<std::vector<SummaryRule>> summaries)
-    : rules_(std::move(summaries)) {
-    if (rules_.empty()) {
-        rules_.emplace_back();
-    }
-    for (const auto& s : rules_[0]) {
-        root_.summaries.emplace_back(s.operation, s.number);
-    }
+GroupNode::GroupNode(const GroupLevel& level)
+    : level_(&level), summaries_(level.summaries.NewBlock()) {}
+
+GroupNode::~GroupNode() {
+    level_->summaries.FreeBlock(summaries_);
 }
 
-std::unique_ptr<GroupNode> GroupTree::NewNode(int level) {
-    auto node = std::make_unique<GroupNode>();
-    node->level = level;
-    node->summaries.reserve(rules_[static_cast<std::size_t>(level)].size());
-    for (const auto& s : rules_[static_cast<std::size_t>(level)]) {
-        node->summaries.emplace_back(s.operation, s.number);
+Value GroupNode::SummaryValue(std::size_t summary) const {
+    return level_->summaries.Result(summaries_, summary);
+}
+
+void GroupNode::SetSummary(std::size_t summary, const SummaryParts& parts) {
+    level_->summaries.Set(summaries_, summary, parts);
+}
+
+GroupTree::GroupTree(std::vector<std::vector<SummaryRule>> summaries) {
+    if (summaries.empty()) {
+        summaries.emplace_back();
     }
-    return node;
+    for (std::size_t level = 0; level < summaries.size(); ++level) {
+        levels_.push_back(std::make_unique<GroupLevel>(
+            GroupLevel{static_cast<int>(level), SummaryLayout(std::move(summaries[level]))}));
+    }
+    root_ = std::make_unique<GroupNode>(*levels_[0]);
 }
 
 GroupNode* GroupTree::Child(GroupNode& parent, const Value& key, std::uint32_t record) {
@@ -37,18 +43,20 @@ GroupNode* GroupTree::Child(GroupNode& parent, const Value& key, std::uint32_t r
         trend = c;
     }
     const bool continues = kids.size() < 2 || (trend > 0) == (parent.keyTrend > 0);
-    if (!parent.childIndex && !continues) {
-        parent.childIndex = std::make_unique<std::map<Value, GroupNode*, ValueLess>>();
+    auto indexed = childIndex_.find(&parent);
+    if (indexed == childIndex_.end() && !continues) {
+        indexed = childIndex_.try_emplace(&parent).first;
         for (const auto& k : kids) {
-            parent.childIndex->emplace(k->key, k.get());
+            indexed->second.emplace(k->key, k.get());
         }
     }
-    if (parent.childIndex) {
-        if (const auto found = parent.childIndex->find(key); found != parent.childIndex->end()) {
+    if (indexed != childIndex_.end()) {
+        if (const auto found = indexed->second.find(key); found != indexed->second.end()) {
             return found->second;
         }
     }
-    auto fresh = NewNode(parent.level + 1);
+    auto fresh =
+        std::make_unique<GroupNode>(*levels_[static_cast<std::size_t>(parent.Level() + 1)]);
     fresh->key = key;
     fresh->firstRecord = record;
     GroupNode* node = fresh.get();
@@ -56,25 +64,23 @@ GroupNode* GroupTree::Child(GroupNode& parent, const Value& key, std::uint32_t r
     if (trend != 0) {
         parent.keyTrend = static_cast<std::int8_t>(trend > 0 ? 1 : -1);
     }
-    if (parent.childIndex) {
-        parent.childIndex->emplace(key, node);
+    if (indexed != childIndex_.end()) {
+        indexed->second.emplace(key, node);
     }
     return node;
 }
 
 void GroupTree::AddRecord(std::uint32_t record, const std::vector<Value>& keys,
                           const SummaryInput& input) {
-    GroupNode* node = &root_;
+    GroupNode* node = root_.get();
     const int levels = Levels();
     for (int level = 0;; ++level) {
         if (node->recordCount == 0) {
             node->firstRecord = record;
         }
         ++node->recordCount;
-        for (std::size_t s = 0; s < node->summaries.size(); ++s) {
-            const auto [x, y] = input(level, static_cast<int>(s));
-            node->summaries[s].Add(x, y);
-        }
+        node->level_->summaries.Add(
+            node->summaries_, [&](std::size_t s) { return input(level, static_cast<int>(s)); });
         if (level == levels) {
             if (keepRecords_) {
                 node->records.push_back(record);
@@ -86,7 +92,7 @@ void GroupTree::AddRecord(std::uint32_t record, const std::vector<Value>& keys,
 }
 
 GroupNode& GroupTree::GroupAt(const std::vector<Value>& keys, std::size_t depth) {
-    GroupNode* node = &root_;
+    GroupNode* node = root_.get();
     for (std::size_t level = 0; level < depth && level < keys.size(); ++level) {
         node = Child(*node, keys[level], 0);
     }
@@ -94,8 +100,8 @@ GroupNode& GroupTree::GroupAt(const std::vector<Value>& keys, std::size_t depth)
 }
 
 void MergeGroups(GroupNode& into, GroupNode&& from) {
-    for (std::size_t s = 0; s < into.summaries.size() && s < from.summaries.size(); ++s) {
-        into.summaries[s].Merge(from.summaries[s]);
+    if (into.level_ == from.level_) {
+        into.level_->summaries.Merge(into.summaries_, from.summaries_);
     }
     if (from.recordCount > 0 && (into.recordCount == 0 || from.firstRecord < into.firstRecord)) {
         into.firstRecord = from.firstRecord;
@@ -136,7 +142,6 @@ bool SummaryBefore(const Value& a, const Value& b, bool descending) {
 
 void GroupTree::ArrangeChildren(GroupNode& parent, const LevelArrangement& how) {
     auto& kids = parent.children;
-    parent.childIndex.reset();
     switch (how.order) {
     case GroupOrder::Ascending:
         std::stable_sort(kids.begin(), kids.end(), [](const auto& a, const auto& b) {
@@ -168,7 +173,7 @@ void GroupTree::ArrangeChildren(GroupNode& parent, const LevelArrangement& how) 
     std::vector<std::pair<Value, std::unique_ptr<GroupNode>>> keyed;
     keyed.reserve(kids.size());
     for (auto& k : kids) {
-        Value v = s < k->summaries.size() ? k->summaries[s].Result() : Value{};
+        Value v = k->SummaryValue(s);
         keyed.emplace_back(std::move(v), std::move(k));
     }
     std::stable_sort(keyed.begin(), keyed.end(), [descending](const auto& a, const auto& b) {
@@ -185,7 +190,7 @@ void GroupTree::ArrangeChildren(GroupNode& parent, const LevelArrangement& how) 
             kids.push_back(std::move(keyed[i].second));
         } else if (!how.dropOthers) {
             if (!others) {
-                others = NewNode(parent.level + 1);
+                others = std::make_unique<GroupNode>(*keyed[i].second->level_);
                 others->others = true;
             }
             MergeGroups(*others, std::move(*keyed[i].second));
@@ -198,7 +203,8 @@ void GroupTree::ArrangeChildren(GroupNode& parent, const LevelArrangement& how) 
 
 void GroupTree::Arrange(const std::vector<LevelArrangement>& arrangement) {
     // Level by level, outermost first: the groups of level L are children of level L-1 nodes.
-    std::vector<GroupNode*> parents{&root_};
+    childIndex_.clear();
+    std::vector<GroupNode*> parents{root_.get()};
     for (int level = 1; level <= Levels(); ++level) {
         const LevelArrangement how = static_cast<std::size_t>(level - 1) < arrangement.size()
                                          ? arrangement[static_cast<std::size_t>(level - 1)]
@@ -212,10 +218,6 @@ void GroupTree::Arrange(const std::vector<LevelArrangement>& arrangement) {
         }
         parents = std::move(next);
     }
-    for (GroupNode* p : parents) {
-        p->childIndex.reset();
-    }
-    root_.childIndex.reset();
 }
 
 } // namespace foliant::engine::run

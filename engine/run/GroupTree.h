@@ -4,6 +4,7 @@
 // by their keys (ascending, descending, first appearance) and then by a summary (Sort All,
 // Top N, Bottom N with the rest gathered into one "Others" group or dropped).
 
+#include "engine/core/Api.h"
 #include "engine/core/Types.h"
 #include "engine/core/Value.h"
 #include "engine/run/Summary.h"
@@ -12,31 +13,45 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace foliant::engine::run {
 
-// One group. The root (level 0) is the whole report; level g holds the groups of group g.
-struct GroupNode {
-    Value key;           // the group condition's key; null for the root and Others
-    bool others = false; // the group gathering the groups beyond Top N / Bottom N
-    int level = 0;
-    std::uint32_t firstRecord = 0; // the lowest record number in the group
-    std::int64_t recordCount = 0;
-    std::vector<SummaryAccumulator> summaries; // the summaries of this group's level
-    std::vector<std::unique_ptr<GroupNode>> children;
-    std::vector<std::uint32_t> records; // innermost groups: record numbers in record order
-    // While records are added: whether the children's keys so far rise (1) or fall (-1) from
-    // one child to the next, so a key beyond the last one is new; once a key breaks the trend,
-    // an index of the children by key.
-    std::int8_t keyTrend = 0;
-    std::unique_ptr<std::map<Value, GroupNode*, ValueLess>> childIndex;
+// One level of groups: its number (0 for the root) and how its groups' summaries are kept.
+struct GroupLevel {
+    int number = 0;
+    SummaryLayout summaries;
 };
 
-// How one summary of a level is computed.
-struct SummaryRule {
-    SummaryOperation operation = SummaryOperation::Sum;
-    int number = 0;
+// One group. The root (level 0) is the whole report; level g holds the groups of group g.
+struct FOLIANT_ENGINE_API GroupNode {
+    explicit GroupNode(const GroupLevel& level);
+    ~GroupNode();
+    GroupNode(const GroupNode&) = delete;
+    GroupNode& operator=(const GroupNode&) = delete;
+
+    int Level() const { return level_->number; }
+    // Summary s of the group's level, now; null when the level has no summary s.
+    Value SummaryValue(std::size_t summary) const;
+    // Summary s as a database computed it.
+    void SetSummary(std::size_t summary, const SummaryParts& parts);
+
+    Value key; // the group condition's key; null for the root and Others
+    std::vector<std::unique_ptr<GroupNode>> children;
+    std::vector<std::uint32_t> records; // innermost groups: record numbers in record order
+    std::int64_t recordCount = 0;
+    std::uint32_t firstRecord = 0; // the lowest record number in the group
+    bool others = false;           // the group gathering the groups beyond Top N / Bottom N
+    // While records are added: whether the children's keys so far rise (1) or fall (-1) from
+    // one child to the next, so a key beyond the last one is new.
+    std::int8_t keyTrend = 0;
+
+private:
+    friend class GroupTree;
+    friend void MergeGroups(GroupNode& into, GroupNode&& from);
+    const GroupLevel* level_;
+    std::byte* summaries_; // the level's block of summary states
 };
 
 // How one group level is arranged.
@@ -55,11 +70,11 @@ public:
     // less one is the number of group levels.
     explicit GroupTree(std::vector<std::vector<SummaryRule>> summaries);
 
-    int Levels() const { return static_cast<int>(rules_.size()) - 1; }
+    int Levels() const { return static_cast<int>(levels_.size()) - 1; }
 
     // Inputs of one summary for the current record: the value and the second value (held by
     // the caller while the record is added).
-    using Inputs = std::pair<const Value&, const Value&>;
+    using Inputs = SummaryInputs;
     using SummaryInput = std::function<Inputs(int level, int summary)>;
 
     // Adds a record (numbers increase from record to record) with its key for each group level
@@ -81,15 +96,21 @@ public:
     // arrangement[0] is for level 1. Groups that compare equal stay in key order.
     void Arrange(const std::vector<LevelArrangement>& arrangement);
 
-    const GroupNode& Root() const { return root_; }
+    const GroupNode& Root() const { return *root_; }
+    // How the summaries of level L (0 = grand totals) are kept.
+    const SummaryLayout& Summaries(int level) const {
+        return levels_[static_cast<std::size_t>(level)]->summaries;
+    }
 
 private:
+    using ChildIndex = std::map<Value, GroupNode*, ValueLess>;
     GroupNode* Child(GroupNode& parent, const Value& key, std::uint32_t record);
-    std::unique_ptr<GroupNode> NewNode(int level);
     void ArrangeChildren(GroupNode& parent, const LevelArrangement& how);
 
-    std::vector<std::vector<SummaryRule>> rules_;
-    GroupNode root_;
+    std::vector<std::unique_ptr<GroupLevel>> levels_;
+    std::unique_ptr<GroupNode> root_;
+    // The children of a parent by key, once a key broke the order the keys came in so far.
+    std::unordered_map<const GroupNode*, ChildIndex> childIndex_;
     bool keepRecords_ = true;
 };
 

@@ -164,7 +164,7 @@ private:
 
     void Walk(const GroupNode& node) {
         const int levels = run_.tree->Levels();
-        if (node.level == levels) {
+        if (node.Level() == levels) {
             if (node.records.empty()) {
                 // A run that kept no record numbers still counts its records.
                 recordNumber_ += node.recordCount;
@@ -177,21 +177,21 @@ private:
         }
         for (const auto& child : node.children) {
             path_.push_back(child.get());
-            if (child->level == levels) {
+            if (child->Level() == levels) {
                 ++groupNumber_;
             }
             record_ = FirstRecord(*child);
-            const int top = EmitArea(report_.GroupHeader(child->level), LeadHeight(*child));
+            const int top = EmitArea(report_.GroupHeader(child->Level()), LeadHeight(*child));
             if (top == freshTop_) {
                 // Headers opening a page leave it fresh for a break before what they head.
                 freshTop_ = y_;
             }
             if (style_.groupFrame) {
-                openGroups_.push_back({child->level, top});
+                openGroups_.push_back({child->Level(), top});
             }
             Walk(*child);
             record_ = LastRecord(*child);
-            EmitArea(report_.GroupFooter(child->level));
+            EmitArea(report_.GroupFooter(child->Level()));
             if (style_.groupFrame) {
                 CloseGroupFrame(openGroups_.back());
                 openGroups_.pop_back();
@@ -330,14 +330,14 @@ private:
     // groups inside it and the first details. A group header keeps that much room with it, so
     // it is never left alone at the bottom of a page.
     int LeadHeight(const GroupNode& node) {
-        if (node.level == run_.tree->Levels()) {
+        if (node.Level() == run_.tree->Levels()) {
             return AreaHeight(report_.FindArea("D"));
         }
         if (node.children.empty()) {
             return 0;
         }
         const GroupNode& first = *node.children.front();
-        return AreaHeight(report_.GroupHeader(first.level)) + LeadHeight(first);
+        return AreaHeight(report_.GroupHeader(first.Level())) + LeadHeight(first);
     }
 
     int AreaHeight(const std::shared_ptr<Area>& area) {

@@ -150,7 +150,7 @@ Value RunResult::SummaryValue(const std::vector<const GroupNode*>& path,
         return {};
     }
     const GroupNode& node = *path[static_cast<std::size_t>(level)];
-    return index < node.summaries.size() ? node.summaries[index].Result() : Value{};
+    return node.SummaryValue(index);
 }
 
 // One run of a report, step by step: what the report needs, its summaries by level, how each
@@ -237,7 +237,8 @@ private:
             result_.summaryIndex_[s.get()] = {level, list.size()};
             list.push_back(s);
             rules[static_cast<std::size_t>(level)].push_back(
-                {s->GetSummaryOperation(), s->GetSummaryNumber()});
+                {s->GetSummaryOperation(), s->GetSummaryNumber(), s->GetSummarizedField().get(),
+                 SecondField(*s).get()});
         }
         return rules;
     }

@@ -8,6 +8,8 @@
 // - Over no values: sum, count and distinct count give 0; every other operation gives null.
 // - Sample variance and sample standard deviation need two values (null for one).
 // - Correlation is null when either field's values do not vary.
+// - Sum and average take whole numbers as they are, so an average of whole numbers beyond
+//   double precision comes out as exact as the database's own.
 // - Covariance is the population covariance: the mean of (x − mean x)(y − mean y).
 // - Weighted average is Σ x·w / Σ w over the pairs; null when Σ w is 0.
 // - Median: the middle value, or the mean of the two middle values for an even count.
@@ -21,21 +23,24 @@
 //   frequent is null when there are fewer than N distinct values.
 // - Maximum, minimum, mode, Nth largest/smallest/most frequent and distinct count work on
 //   text, dates and times as well, in the order of CompareValues.
-// Memory: each accumulator keeps only what its operation needs (80 bytes, plus for
-// correlation and covariance a small block of their own); the numbers themselves for median
-// and percentile (8 bytes each, twice that at most while their list grows); at most 2N + 16
-// values for Nth largest/smallest; one entry per distinct value for distinct count, mode and
-// Nth most frequent.
+// Memory: the states of a group level's summaries lie in one block per group, laid out once per
+// level (see SummaryLayout); summaries of the same field share a state where their operations
+// keep the same one (see SummaryState.h). Median and percentile keep the numbers themselves
+// (8 bytes each, twice that at most while their list grows); Nth largest/smallest at most
+// 2N + 16 values; distinct count, mode and Nth most frequent one entry per distinct value.
 
 #include "engine/core/Types.h"
 #include "engine/core/Value.h"
 #include "engine/run/Values.h"
 
 #include <cstdint>
-#include <map>
 #include <memory>
-#include <variant>
+#include <utility>
 #include <vector>
+
+namespace foliant::engine {
+class FieldDefinition;
+}
 
 namespace foliant::engine::run {
 
@@ -56,12 +61,79 @@ struct SummaryParts {
     Value value; // maximum, minimum: the extreme; distinct count and ranked operations: the value
 };
 
+// How one summary is computed: its operation, N or P, and the fields it reads. Summaries of a
+// level that read the same fields share a state where they can; fields left null are never
+// shared.
+struct SummaryRule {
+    SummaryOperation operation = SummaryOperation::Sum;
+    int number = 0; // N of Nth largest/smallest/most frequent, P of Pth percentile
+    const FieldDefinition* field = nullptr;
+    const FieldDefinition* second = nullptr; // correlation, covariance, weighted average
+    // Whether its value is set whole from a database (SummaryLayout::Set) instead of being
+    // computed from the records.
+    bool fromDatabase = false;
+};
+
+// A record's value and second value (correlation, covariance, weighted average) for a summary.
+using SummaryInputs = std::pair<const Value&, const Value&>;
+
+namespace state {
+enum class Kind : std::uint8_t;
+}
+
+// The states of one group level's summaries, laid out once in a block of exactly the bytes
+// they need; each group of the level holds one such block.
+class SummaryLayout {
+public:
+    explicit SummaryLayout(std::vector<SummaryRule> rules);
+
+    std::size_t Summaries() const { return rules_.size(); }
+    const SummaryRule& Rule(std::size_t summary) const { return rules_[summary]; }
+    std::size_t BlockBytes() const { return bytes_; }
+
+    // A block with every state empty (nullptr when there is nothing to keep); FreeBlock ends it.
+    std::byte* NewBlock() const;
+    void FreeBlock(std::byte* block) const;
+
+    // Adds one record: input(s) gives summary s's inputs.
+    template <typename Input> void Add(std::byte* block, const Input& input) const {
+        for (const Slot& slot : slots_) {
+            const auto [x, y] = input(slot.reader);
+            if (!IsNull(x)) {
+                AddTo(block, slot, x, y);
+            }
+        }
+    }
+    // Adds everything another block of this layout has seen.
+    void Merge(std::byte* into, const std::byte* from) const;
+    // Summary s's value now (see the rules above).
+    Value Result(const std::byte* block, std::size_t summary) const;
+    // Summary s as a database computed it (see SummaryParts and MergesFromParts).
+    void Set(std::byte* block, std::size_t summary, const SummaryParts& parts) const;
+
+private:
+    // One state: its kind, where it lies in the block, and the first summary reading it.
+    struct Slot {
+        state::Kind kind;
+        std::uint32_t offset = 0;
+        std::size_t reader = 0;
+    };
+    void AddTo(std::byte* block, const Slot& slot, const Value& x, const Value& y) const;
+
+    std::vector<SummaryRule> rules_;
+    std::vector<Slot> slots_;
+    std::vector<std::size_t> slotOf_; // by summary
+    std::size_t bytes_ = 0;
+};
+
+// One summary on its own (running totals, and the summary rules' own tests).
 class SummaryAccumulator {
 public:
     // number: N of Nth largest/smallest/most frequent, P of Pth percentile (at least 1).
     explicit SummaryAccumulator(SummaryOperation op, int number = 0);
-
-    SummaryOperation Operation() const { return op_; }
+    SummaryAccumulator(SummaryAccumulator&& other) noexcept;
+    SummaryAccumulator& operator=(SummaryAccumulator&& other) = delete;
+    ~SummaryAccumulator();
 
     // Adds one record's value; second is the second field's value (correlation, covariance,
     // weighted average), ignored by other operations.
@@ -71,59 +143,12 @@ public:
     // The summary's value now (see the rules above).
     Value Result() const;
 
-    // An accumulator holding what a database computed (see SummaryParts).
-    static SummaryAccumulator FromParts(SummaryOperation op, int number, const SummaryParts& parts);
-    // Whether FromParts keeps enough of the operation's state to merge.
+    // Whether a state set from SummaryParts can merge with others.
     static bool MergesFromParts(SummaryOperation op);
 
 private:
-    // Sum and average: the sum, and for a sum the exact integer sum while every value is a
-    // whole number and it fits.
-    struct Totals {
-        long double sum = 0;
-        std::int64_t whole = 0;
-        bool integral = true;
-    };
-    // The variances and standard deviations: mean and sum of squared deviations (Welford).
-    struct Moments {
-        long double mean = 0;
-        long double m2 = 0;
-    };
-    // Weighted average: sums of the weights and of the weighted values.
-    struct Weights {
-        long double weights = 0;
-        long double weighted = 0;
-    };
-    // Correlation and covariance: both fields' means and squared deviations, and the co-moment.
-    struct Covariation {
-        long double meanX = 0;
-        long double meanY = 0;
-        long double m2X = 0;
-        long double m2Y = 0;
-        long double coMoment = 0;
-    };
-    using Frequencies = std::map<Value, std::int64_t, ValueLess>;
-    // One of these, as the operation needs: Totals; Moments; Weights; Covariation (held apart,
-    // as the largest and the rarest); the maximum or minimum so far; the numbers kept for median
-    // and percentile; the values kept for Nth largest/smallest; how often each value occurs.
-    // Count needs nothing but count_.
-    using State =
-        std::variant<std::monostate, Totals, Moments, Weights, std::unique_ptr<Covariation>, Value,
-                     std::vector<double>, std::vector<Value>, Frequencies>;
-    static State StateFor(SummaryOperation op);
-
-    void AddPair(double x, double y);
-    void MergePair(const SummaryAccumulator& other);
-    void MergeMoments(const SummaryAccumulator& other);
-    void TrimKept();
-    Value MomentResult() const;
-    Value PairResult() const;
-    Value RankedResult() const;
-
-    SummaryOperation op_;
-    int number_;
-    std::int64_t count_ = 0;
-    State state_;
+    std::unique_ptr<const SummaryLayout> layout_;
+    std::byte* block_ = nullptr;
 };
 
 } // namespace foliant::engine::run

@@ -59,5 +59,14 @@ TEST(RunGroupPush, ASumBeyondSqlitesIntegersIsLeftToTheEngine) {
     EXPECT_NE(text.find("18,000,000,000,000,000,000"), std::string::npos) << text;
 }
 
+TEST(RunGroupPush, AnAverageOfWholeNumbersBeyondDoublePrecisionIsTheDatabasesOwn) {
+    test::TempDir dir;
+    // (2^53 + 1 + 1) / 2 = 2^52 + 1: exact only when the values are summed as whole numbers.
+    const auto [text, pushed] =
+        RunBothWays(*SumsPerGroup(dir, "('a', 9007199254740993), ('a', 1)"));
+    EXPECT_TRUE(pushed);
+    EXPECT_NE(text.find("4,503,599,627,370,497"), std::string::npos) << text;
+}
+
 } // namespace
 } // namespace foliant::engine

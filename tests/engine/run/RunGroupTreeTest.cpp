@@ -44,7 +44,7 @@ TEST(RunGroupTreeTest, RecordsOfOneKeyMeetInOneGroupWhateverTheirOrder) {
     const auto& root = tree.Root();
     EXPECT_EQ(Keys(root), "a b c");
     EXPECT_EQ(root.children[1]->records, (std::vector<std::uint32_t>{0, 2}));
-    EXPECT_EQ(root.children[1]->summaries[0].Result(), Value{std::int64_t{4}});
+    EXPECT_EQ(root.children[1]->SummaryValue(0), Value{std::int64_t{4}});
     EXPECT_EQ(root.recordCount, 5);
     LevelArrangement original;
     original.order = GroupOrder::Original;
@@ -110,7 +110,7 @@ TEST(RunGroupTreeTest, TopZeroGathersEverythingAndNoSummaryMeansNoSorting) {
     auto none = Build(records);
     none.Arrange({how});
     EXPECT_EQ(Keys(none.Root()), "Others");
-    EXPECT_EQ(none.Root().children[0]->summaries[0].Result(), Value{std::int64_t{6}});
+    EXPECT_EQ(none.Root().children[0]->SummaryValue(0), Value{std::int64_t{6}});
     how.topCount = 1;
     how.sortSummary = -1;
     auto unsorted = Build(records);

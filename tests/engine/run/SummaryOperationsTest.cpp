@@ -48,20 +48,22 @@ protected:
         const auto rf = report->FindSection("RF");
         int left = 0;
         for (const auto& c : Cases()) {
-            automation::Variant parameter;
-            if (c.second) {
-                parameter = automation::Variant(std::string("{T.W}"));
-            } else if (c.typed != nullptr) {
-                parameter = automation::Variant(std::string(c.typed));
-            } else if (c.number > 0) {
-                parameter = automation::Variant(static_cast<std::int32_t>(c.number));
-            }
-            groupSummaries.push_back(
-                gf->PlaceSummaryObject(c.field, c.op, left, 0, parameter)->field());
-            grandTotals.push_back(
-                rf->PlaceSummaryObject(c.field, c.op, left, 0, parameter)->field());
+            groupSummaries.push_back(Place(*gf, c, left));
+            grandTotals.push_back(Place(*rf, c, left));
             left += 240;
         }
+    }
+
+    static std::shared_ptr<FieldDefinition> Place(Section& section, const Case& c, int left) {
+        automation::Variant parameter;
+        if (c.second) {
+            parameter = automation::Variant(std::string("{T.W}"));
+        } else if (c.typed != nullptr) {
+            parameter = automation::Variant(std::string(c.typed));
+        } else if (c.number > 0) {
+            parameter = automation::Variant(static_cast<std::int32_t>(c.number));
+        }
+        return section.PlaceSummaryObject(c.field, c.op, left, 0, parameter)->field();
     }
 
     static std::vector<Case> Cases() {
@@ -247,6 +249,35 @@ TEST_F(SummaryOperationsTest, EveryGrandTotalMatchesSqliteOverAllRecords) {
         EXPECT_TRUE(test::SameValue(got, want))
             << grandTotals[i]->Name() << ": got " << test::Show(got) << ", SQLite says "
             << test::Show(want);
+    }
+}
+
+// Summaries of one field share their running state where their operations keep the same one
+// (the variances and standard deviations, correlation and covariance, sum and average, ...):
+// each must give exactly, bit for bit, what it gives placed alone.
+TEST_F(SummaryOperationsTest, SummariesSharingAStateGiveExactlyWhatEachGivesAlone) {
+    const auto together = run::RunReport(*report);
+    const auto cases = Cases();
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const auto alone = Report::CreateOverDatabase(db);
+        alone->InsertGroup(0, alone->LookupFieldDefinition("{T.G}"), GroupCondition::EachValue,
+                           GroupOrder::Ascending);
+        const auto inGroup = Place(*alone->FindSection("GF1"), cases[i], 0);
+        const auto grand = Place(*alone->FindSection("RF"), cases[i], 0);
+        const auto single = run::RunReport(*alone);
+        const GroupNode& root = single.tree->Root();
+        const GroupNode& all = together.tree->Root();
+        const Value want = single.SummaryValue({&root}, *grand);
+        EXPECT_TRUE(together.SummaryValue({&all}, *grandTotals[i]) == want)
+            << grand->Name() << " alone gives " << test::Show(want);
+        ASSERT_EQ(root.children.size(), all.children.size());
+        for (std::size_t g = 0; g < root.children.size(); ++g) {
+            const Value one = single.SummaryValue({&root, root.children[g].get()}, *inGroup);
+            const Value got =
+                together.SummaryValue({&all, all.children[g].get()}, *groupSummaries[i]);
+            EXPECT_TRUE(got == one) << inGroup->Name() << " of group " << g << ": "
+                                    << test::Show(got) << " alone " << test::Show(one);
+        }
     }
 }
 
