@@ -235,8 +235,11 @@ private:
 
 class SqliteSourceConnection final : public SourceConnection {
 public:
+    // A connection serves one run, on one thread at a time: SQLite need not lock it on every
+    // call for a value.
     explicit SqliteSourceConnection(const std::string& path) : path_(path) {
-        if (sqlite3_open_v2(path.c_str(), &conn_.db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        if (sqlite3_open_v2(path.c_str(), &conn_.db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
+                            nullptr) != SQLITE_OK) {
             throw EngineError("Cannot open the database " + path + ": " +
                               (conn_.db ? sqlite3_errmsg(conn_.db) : "out of memory") + ".");
         }
