@@ -34,7 +34,7 @@ bool IsListedType(engine::ValueType type, bool includeLongText) {
 }
 
 // Whether the tree already holds exactly the nodes a fill would make. A page change then keeps
-// it as it is, with the tables a person collapsed, instead of building it again.
+// those nodes instead of building them again.
 bool TreeShowsSource(const forms::Nodes& nodes, const engine::DataSource& source,
                      bool includeLongText) {
     if (nodes.Roots().size() != 1) {
@@ -139,7 +139,13 @@ void FillDatabaseTree(bool includeLongText) {
     dialog::frmWizard& f = WizardForm();
     const auto source = RequireReport().GetDataSource();
     if (TreeShowsSource(f.DatabaseTreeView.Nodes(), *source, includeLongText)) {
-        // What a rebuild leaves of the list's selection: none, and no Click.
+        // Left as a rebuild leaves them: the root and every table open, no list selection and
+        // no Click.
+        forms::Node& root = *f.DatabaseTreeView.Nodes().Roots().front();
+        root.SetExpanded(true);
+        for (const auto& table : root.ChildNodes()) {
+            table->SetExpanded(true);
+        }
         f.SecondSummaryCombo.SetText("");
     } else {
         RebuildDatabaseTree(*source, includeLongText);
