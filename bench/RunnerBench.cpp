@@ -13,8 +13,8 @@
 // the median shows what the median's kept values cost; the one over fewer records (in about
 // as many groups) what the records themselves cost.
 
-#ifdef FOLIANT_BENCH_WITH_QT
 #include "bench/MadeOnce.h"
+#ifdef FOLIANT_BENCH_WITH_QT
 #include "ui/qt/PagePainter.h"
 
 #include <QApplication>
