@@ -5,10 +5,11 @@
 #   bash scripts/fuzz.sh --build [TARGET...]     only builds them
 #
 # Each target runs SECONDS (default 60) in a fresh working corpus seeded from fuzz/corpus/NAME,
-# so the committed seeds are never changed. Targets run side by side, one per processor
-# (FOLIANT_FUZZ_JOBS changes that). A finding stops with the fuzzer's report and the crashing
-# input in build/fuzz/findings; the exit status is then non-zero. Extra options for libFuzzer
-# can be given in FUZZ_OPTIONS (for a long run: FUZZ_OPTIONS="-runs=10000000").
+# so the committed seeds are never changed. All targets run side by side, so the runs take
+# SECONDS whatever the number of processors (FOLIANT_FUZZ_JOBS caps how many run at once).
+# A finding stops with the fuzzer's report and the crashing input in build/fuzz/findings; the
+# exit status is then non-zero. Extra options for libFuzzer can be given in FUZZ_OPTIONS (for a
+# long run: FUZZ_OPTIONS="-runs=10000000").
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,7 +21,7 @@ targets=("$@")
 if ((${#targets[@]} == 0)); then
     targets=(formula_fuzz report_file_fuzz registry_value_fuzz script_fuzz date_time_fuzz)
 fi
-jobs="${FOLIANT_FUZZ_JOBS:-$(nproc)}"
+jobs="${FOLIANT_FUZZ_JOBS:-${#targets[@]}}"
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target "${targets[@]}"

@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 using foliant::cli_test::Quote;
 using nlohmann::json;
 
-struct Outcome {
+struct ScriptOutcome {
     int status = -1;
     std::vector<json> dumps;
     std::string err;
@@ -29,11 +29,11 @@ class ScriptCliTest : public foliant::cli_test::FolderTest {
 protected:
     ScriptCliTest() : FolderTest("foliant-script") {}
 
-    Outcome Run(const std::string& script, const std::string& options = {}) {
+    ScriptOutcome Run(const std::string& script, const std::string& options = {}) {
         std::ofstream(dir / "script.txt") << script;
         const std::string command = "cd " + Quote(dir.string()) + " && " + Quote(FOLIANT_EXE) +
                                     " " + options + " script script.txt >out.txt 2>err.txt";
-        Outcome r;
+        ScriptOutcome r;
         r.status = foliant::cli_test::RunShell(command);
         std::ifstream out(dir / "out.txt");
         for (std::string line; std::getline(out, line);) {
@@ -101,13 +101,13 @@ protected:
 };
 
 TEST_F(ScriptCliTest, ClicksMoveThroughThePagesAndDumpShowsPageControlsAndState) {
-    const Outcome r = Run("# the sample database has no groups: Next from page 2 goes to 5\n"
-                          "click cmdNext\n"
-                          "dump\n"
-                          "click cmdNext\n"
-                          "dump\n"
-                          "key DatabaseTreeView Esc\n"
-                          "dump\n");
+    const ScriptOutcome r = Run("# the sample database has no groups: Next from page 2 goes to 5\n"
+                                "click cmdNext\n"
+                                "dump\n"
+                                "click cmdNext\n"
+                                "dump\n"
+                                "key DatabaseTreeView Esc\n"
+                                "dump\n");
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(r.dumps.size(), 3U);
     EXPECT_EQ(r.dumps[0]["page"], 2);
@@ -125,40 +125,40 @@ TEST_F(ScriptCliTest, ClicksMoveThroughThePagesAndDumpShowsPageControlsAndState)
 }
 
 TEST_F(ScriptCliTest, AWalkFiltersTheSampleWithAListARangeAndAPeriod) {
-    const Outcome r = Run("node DatabaseTreeView \"OrderID\"\n"
-                          "click Add\n"
-                          "node DatabaseTreeView \"Amount\"\n"
-                          "click Add\n"
-                          "click cmdNext\n"
-                          "click cmdNext\n"
-                          "node DatabaseTreeView \"Country\"\n"
-                          "click AddSelect\n"
-                          "select ConditionCombo 3\n"
-                          "type ConditionTextCombo \"France\"\n"
-                          "key ConditionTextCombo Enter\n"
-                          "type ConditionTextCombo \" Germany \"\n"
-                          "key ConditionTextCombo Enter\n"
-                          "node DatabaseTreeView \"Amount\"\n"
-                          "click AddSelect\n"
-                          "select ConditionCombo 9\n"
-                          "type ConditionTextCombo \"ten\"\n"
-                          "type SecondConditionText \"1000\"\n"
-                          "node DatabaseTreeView \"OrderDate\"\n"
-                          "click AddSelect\n"
-                          "select ConditionCombo 12\n"
-                          "select ConditionTextCombo \"LastFullMonth\"\n"
-                          "answer OK\n"
-                          "click cmdNext\n"
-                          "dump\n"
-                          "node DatabaseTreeView \"Amount\"\n"
-                          "click AddSelect\n"
-                          "type ConditionTextCombo \"100\"\n"
-                          "click cmdNext\n"
-                          "dump\n"
-                          "click cmdNext\n"
-                          "type SaveText \"walk\"\n"
-                          "click SaveOption\n"
-                          "click FinishCmd\n");
+    const ScriptOutcome r = Run("node DatabaseTreeView \"OrderID\"\n"
+                                "click Add\n"
+                                "node DatabaseTreeView \"Amount\"\n"
+                                "click Add\n"
+                                "click cmdNext\n"
+                                "click cmdNext\n"
+                                "node DatabaseTreeView \"Country\"\n"
+                                "click AddSelect\n"
+                                "select ConditionCombo 3\n"
+                                "type ConditionTextCombo \"France\"\n"
+                                "key ConditionTextCombo Enter\n"
+                                "type ConditionTextCombo \" Germany \"\n"
+                                "key ConditionTextCombo Enter\n"
+                                "node DatabaseTreeView \"Amount\"\n"
+                                "click AddSelect\n"
+                                "select ConditionCombo 9\n"
+                                "type ConditionTextCombo \"ten\"\n"
+                                "type SecondConditionText \"1000\"\n"
+                                "node DatabaseTreeView \"OrderDate\"\n"
+                                "click AddSelect\n"
+                                "select ConditionCombo 12\n"
+                                "select ConditionTextCombo \"LastFullMonth\"\n"
+                                "answer OK\n"
+                                "click cmdNext\n"
+                                "dump\n"
+                                "node DatabaseTreeView \"Amount\"\n"
+                                "click AddSelect\n"
+                                "type ConditionTextCombo \"100\"\n"
+                                "click cmdNext\n"
+                                "dump\n"
+                                "click cmdNext\n"
+                                "type SaveText \"walk\"\n"
+                                "click SaveOption\n"
+                                "click FinishCmd\n");
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(r.dumps.size(), 2U);
     // "ten" is no amount: the page stays and says so.
@@ -193,22 +193,22 @@ TEST_F(ScriptCliTest, AWalkFiltersTheSampleWithAListARangeAndAPeriod) {
 }
 
 TEST_F(ScriptCliTest, AGroupOpensTheSummariesPageAndASummaryTheSortingPage) {
-    const Outcome r = Run("click cmdNext\n"
-                          "node DatabaseTreeView \"Country\"\n"
-                          "click AddGroup\n"
-                          "click cmdNext\n"
-                          "dump\n"
-                          "node DatabaseTreeView \"Amount\"\n"
-                          "click AddTotal\n"
-                          "select SumCombo \"Nth largest\"\n"
-                          "type PIsText \"3\"\n"
-                          "click cmdNext\n"
-                          "dump\n"
-                          "click cmdBack\n"
-                          "click RemoveTotal\n"
-                          "click cmdNext\n"
-                          "click cmdBack\n"
-                          "dump\n");
+    const ScriptOutcome r = Run("click cmdNext\n"
+                                "node DatabaseTreeView \"Country\"\n"
+                                "click AddGroup\n"
+                                "click cmdNext\n"
+                                "dump\n"
+                                "node DatabaseTreeView \"Amount\"\n"
+                                "click AddTotal\n"
+                                "select SumCombo \"Nth largest\"\n"
+                                "type PIsText \"3\"\n"
+                                "click cmdNext\n"
+                                "dump\n"
+                                "click cmdBack\n"
+                                "click RemoveTotal\n"
+                                "click cmdNext\n"
+                                "click cmdBack\n"
+                                "dump\n");
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(r.dumps.size(), 3U);
     const auto& group = r.dumps[0]["state"];
@@ -230,20 +230,20 @@ TEST_F(ScriptCliTest, AGroupOpensTheSummariesPageAndASummaryTheSortingPage) {
 }
 
 TEST_F(ScriptCliTest, AWalkThroughTheSortingPageLeavesTheGroupsSortingInTheDump) {
-    const Outcome r = Run("click cmdNext\n"
-                          "node DatabaseTreeView \"Country\"\n"
-                          "click AddGroup\n"
-                          "click cmdNext\n"
-                          "node DatabaseTreeView \"Amount\"\n"
-                          "click AddTotal\n"
-                          "click cmdNext\n"
-                          "select TopNSortCombo 0\n"
-                          "type TopNText \"3\"\n"
-                          "type TopNOthersText \"Other countries\"\n"
-                          "dump\n"
-                          "select TopNSortCombo 2\n"
-                          "click TopNDescendingOption\n"
-                          "dump\n");
+    const ScriptOutcome r = Run("click cmdNext\n"
+                                "node DatabaseTreeView \"Country\"\n"
+                                "click AddGroup\n"
+                                "click cmdNext\n"
+                                "node DatabaseTreeView \"Amount\"\n"
+                                "click AddTotal\n"
+                                "click cmdNext\n"
+                                "select TopNSortCombo 0\n"
+                                "type TopNText \"3\"\n"
+                                "type TopNOthersText \"Other countries\"\n"
+                                "dump\n"
+                                "select TopNSortCombo 2\n"
+                                "click TopNDescendingOption\n"
+                                "dump\n");
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(r.dumps.size(), 2U);
     const auto& top = r.dumps[0]["state"];
@@ -302,7 +302,7 @@ TEST_F(ScriptCliTest, MistakesStopTheScriptWithTheLineAndTheReason) {
          "script.txt:1: an entry is a 0-based index or a quoted text, not \"x\"", 0},
     };
     for (const auto& c : cases) {
-        const Outcome r = Run(c.script);
+        const ScriptOutcome r = Run(c.script);
         EXPECT_EQ(r.status, 1) << c.script;
         EXPECT_EQ(r.err, std::string("foliant: ") + c.error + "\n") << c.script;
         EXPECT_EQ(r.dumps.size(), c.dumpsBefore) << c.script;
@@ -310,15 +310,15 @@ TEST_F(ScriptCliTest, MistakesStopTheScriptWithTheLineAndTheReason) {
 }
 
 TEST_F(ScriptCliTest, ClosingTheWindowEndsTheWizardAndLaterLinesStillRun) {
-    const Outcome r = Run("window frmWizard move 300 300 9000 6000\n");
+    const ScriptOutcome r = Run("window frmWizard move 300 300 9000 6000\n");
     EXPECT_EQ(r.status, 1);
     // The wizard is a fixed dialog: a person cannot size it.
     EXPECT_EQ(r.err, "foliant: script.txt:1: Cannot size the window of 'frmWizard': it has a "
                      "fixed size.\n");
 
-    const Outcome closed = Run("window frmWizard close\n"
-                               "dump\n"
-                               "click cmdNext\n");
+    const ScriptOutcome closed = Run("window frmWizard close\n"
+                                     "dump\n"
+                                     "click cmdNext\n");
     EXPECT_EQ(closed.status, 1);
     ASSERT_EQ(closed.dumps.size(), 1U);
     EXPECT_EQ(closed.dumps[0]["form"]["loaded"], false);
@@ -327,11 +327,11 @@ TEST_F(ScriptCliTest, ClosingTheWindowEndsTheWizardAndLaterLinesStillRun) {
 }
 
 TEST_F(ScriptCliTest, TypingAndSelectingActAsAPersonWould) {
-    const Outcome r = Run("click cmdNext\nclick cmdNext\nclick cmdNext\n"
-                          "select StyleList \"Maroon/Teal Box\"\n"
-                          "type TitleText \"Sales \"\"2024\"\"\"\n"
-                          "click cmdNext\n"
-                          "dump\n");
+    const ScriptOutcome r = Run("click cmdNext\nclick cmdNext\nclick cmdNext\n"
+                                "select StyleList \"Maroon/Teal Box\"\n"
+                                "type TitleText \"Sales \"\"2024\"\"\"\n"
+                                "click cmdNext\n"
+                                "dump\n");
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(r.dumps.size(), 1U);
     EXPECT_EQ(r.dumps[0]["page"], 7);
@@ -341,15 +341,15 @@ TEST_F(ScriptCliTest, TypingAndSelectingActAsAPersonWould) {
 }
 
 TEST_F(ScriptCliTest, TheFieldListDumpsEachColumnWithItsFieldKind) {
-    const Outcome r = Run("click AddAll\n"
-                          "select ReportFieldList1 0\n"
-                          "click cmdReportFieldDown\n"
-                          "node DatabaseTreeView \"CustomerName\"\n"
-                          "click Add\n"
-                          "# a double click on a table adds nothing\n"
-                          "node DatabaseTreeView \"Orders\"\n"
-                          "dblclick DatabaseTreeView\n"
-                          "dump\n");
+    const ScriptOutcome r = Run("click AddAll\n"
+                                "select ReportFieldList1 0\n"
+                                "click cmdReportFieldDown\n"
+                                "node DatabaseTreeView \"CustomerName\"\n"
+                                "click Add\n"
+                                "# a double click on a table adds nothing\n"
+                                "node DatabaseTreeView \"Orders\"\n"
+                                "dblclick DatabaseTreeView\n"
+                                "dump\n");
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(r.dumps.size(), 1U);
     const json list = Control(r.dumps[0], "ReportFieldList1");

@@ -56,7 +56,7 @@ void ToSorting(frmWizard& f) {
     ASSERT_EQ(Wizard::State().CurrentPage, 4);
 }
 
-void AddSummary(frmWizard& f, const std::string& table, const std::string& field) {
+void AddTotalOf(frmWizard& f, const std::string& table, const std::string& field) {
     ClickField(f, table, field);
     f.AddTotal.UserClick();
 }
@@ -69,10 +69,10 @@ TEST_F(WizardTest, OnlyGroupsWithSummariesAreListedAndShowingOneChoosesItsFirstS
             f.AddGroup.UserClick();
         }
         f.cmdNext.UserClick();
-        AddSummary(f, "Orders", "Amount");
-        AddSummary(f, "Orders", "Quantity");
+        AddTotalOf(f, "Orders", "Amount");
+        AddTotalOf(f, "Orders", "Quantity");
         Select(f.GroupCombo, 2);
-        AddSummary(f, "Orders", "Rate");
+        AddTotalOf(f, "Orders", "Rate");
         f.cmdNext.UserClick();
         ExpectParallel(f);
         EXPECT_EQ(Page4(f), "Customer.Country [Customer.Country:1|Customer.Since:3] Sort All "

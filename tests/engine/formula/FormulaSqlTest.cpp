@@ -15,7 +15,7 @@ using namespace foliant::engine::formula::testing;
 
 namespace {
 
-const Date kToday = D(2024, 3, 13);
+const Date kRunDate = D(2024, 3, 13);
 
 class Database {
 public:
@@ -180,7 +180,7 @@ std::optional<SqlColumn> Columns(std::size_t, const FieldReference& f) {
     return std::nullopt; // Paid is stored as 0/1, which the evaluator reads as a Boolean
 }
 
-struct Case {
+struct TranslationCase {
     std::string formula;
     std::string sql; // the same condition, written independently
     bool exact;      // whether the engine's translation must be complete
@@ -190,7 +190,7 @@ struct Case {
 } // namespace
 
 TEST(FormulaSql, EvaluatorHandWrittenSqlAndTranslationSelectTheSameRecords) {
-    const std::vector<Case> cases = {
+    const std::vector<TranslationCase> cases = {
         // Forms the selection page writes.
         {"{Customer.Name} = 'Smith'", "Name = 'Smith'", true, "text equality is exact"},
         {"{Orders.Amount} > 100", "Amount > 100", true, "a number comparison"},
@@ -254,18 +254,18 @@ TEST(FormulaSql, EvaluatorHandWrittenSqlAndTranslationSelectTheSameRecords) {
     const std::vector<MapRecord> records = db.Records();
     ASSERT_EQ(records.size(), 400u);
     const MapCatalog catalog;
-    for (const Case& c : cases) {
+    for (const TranslationCase& c : cases) {
         SCOPED_TRACE(c.formula + "  [" + c.reason + "]");
         const CheckedFormula f = CompileSelectionFormula(c.formula, catalog);
         int evaluated = 0;
         for (const MapRecord& r : records) {
-            evaluated += Selects(f, r, kToday) ? 1 : 0;
+            evaluated += Selects(f, r, kRunDate) ? 1 : 0;
         }
         EXPECT_GT(evaluated, 0) << "the case should select something";
         EXPECT_LT(evaluated, 400) << "the case should leave something out";
         EXPECT_EQ(evaluated, db.Count(c.sql)) << c.sql;
 
-        const SqlWhere w = TranslateToSql(f, Columns, kToday);
+        const SqlWhere w = TranslateToSql(f, Columns, kRunDate);
         EXPECT_EQ(w.exact, c.exact) << w.clause;
         const int translated = w.clause.empty() ? 400 : db.Count(w.clause, w.parameters);
         if (w.exact) {
@@ -280,7 +280,7 @@ TEST(FormulaSql, PartialTranslationKeepsOnlyTheTranslatableConditions) {
     const MapCatalog catalog;
     const CheckedFormula f = CompileSelectionFormula(
         "{Orders.Paid} and ({Orders.Amount} > 100 and {Customer.Name} = 'x''y')", catalog);
-    const SqlWhere w = TranslateToSql(f, Columns, kToday);
+    const SqlWhere w = TranslateToSql(f, Columns, kRunDate);
     EXPECT_FALSE(w.exact);
     EXPECT_EQ(w.clause, "((Amount) IS NOT NULL AND (Amount) > ?1) AND ((Name) COLLATE BINARY IS "
                         "NOT NULL AND (Name) COLLATE BINARY = ?2)");
@@ -290,7 +290,7 @@ TEST(FormulaSql, PartialTranslationKeepsOnlyTheTranslatableConditions) {
 TEST(FormulaSql, NothingIsPushedThatSqliteWouldCompareDifferently) {
     const MapCatalog catalog;
     auto translate = [&](const std::string& text, SqlColumnMapper columns = Columns) {
-        return TranslateToSql(CompileSelectionFormula(text, catalog), columns, kToday);
+        return TranslateToSql(CompileSelectionFormula(text, catalog), columns, kRunDate);
     };
     // A column whose storage does not match the field's type.
     const SqlWhere mismatched =
@@ -311,7 +311,7 @@ TEST(FormulaSql, NothingIsPushedThatSqliteWouldCompareDifferently) {
     }
     EXPECT_FALSE(translate(ors).exact);
     // The empty formula needs no clause and is exact.
-    const SqlWhere empty = TranslateToSql(CheckedFormula(), Columns, kToday);
+    const SqlWhere empty = TranslateToSql(CheckedFormula(), Columns, kRunDate);
     EXPECT_TRUE(empty.exact);
     EXPECT_TRUE(empty.clause.empty());
 }

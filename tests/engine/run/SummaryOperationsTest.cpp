@@ -15,7 +15,7 @@ namespace {
 
 using run::GroupNode;
 
-const char* kData = R"sql(
+const char* kSummaryData = R"sql(
 CREATE TABLE T (Id INTEGER PRIMARY KEY, G TEXT, X REAL, W REAL, Name VARCHAR(10));
 INSERT INTO T (G, X, W, Name) VALUES
   ('ties', 3, 1, 'pear'), ('ties', 1, 2, 'fig'), ('ties', 3, NULL, 'pear'),
@@ -40,7 +40,7 @@ struct Case {
 class SummaryOperationsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        db = test::MakeDatabase(dir.File("t.db"), kData);
+        db = test::MakeDatabase(dir.File("t.db"), kSummaryData);
         report = Report::CreateOverDatabase(db);
         report->InsertGroup(0, report->LookupFieldDefinition("{T.G}"), GroupCondition::EachValue,
                             GroupOrder::Ascending);
