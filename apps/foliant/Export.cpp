@@ -11,6 +11,7 @@
 
 #ifdef FOLIANT_WITH_GUI
 #include "ui/qt/PagePainter.h"
+#include "ui/qt/PdfPages.h"
 
 #include <QGuiApplication>
 #endif
@@ -87,6 +88,15 @@ void CheckOutput(const ExportCommand& command) {
 }
 
 #ifdef FOLIANT_WITH_GUI
+// The report as a PDF, each page painted into it as soon as it is laid out and the PDF's bytes
+// written as they are made, so that a long listing is never held whole.
+void ExportPdf(const engine::Report& report, const std::string& path) {
+    qt::WritePdf(path, report.GetTitleText(), [&](qt::PdfPages& pdf) {
+        engine::run::RenderReportPages(report, {}, LocaleLayoutSettings(),
+                                       [&](engine::page::Page&& page) { pdf.Add(page); });
+    });
+}
+
 // Qt's own notes (a missing runtime folder, a painter that could not start) would add lines to
 // the one-line reason the export ends with; the export reports its failures itself.
 void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& message) {
@@ -150,17 +160,18 @@ int RunExport(const ExportCommand& command, int argc, char** argv) {
             ExportText(*report, command.out);
             return 0;
         }
-        const auto document = engine::run::RenderReport(*report, {}, LocaleLayoutSettings());
         if (command.format == ExportFormat::Html) {
-            WriteFile(command.out, engine::page::RenderHtml(document));
+            WriteFile(command.out, engine::page::RenderHtml(engine::run::RenderReport(
+                                       *report, {}, LocaleLayoutSettings())));
             return 0;
         }
 #ifdef FOLIANT_WITH_GUI
         const auto application = PaintingApplication(argc, argv);
         if (command.format == ExportFormat::Pdf) {
-            qt::WriteDocumentPdf(document, command.out);
+            ExportPdf(*report, command.out);
         } else {
-            qt::WriteDocumentPngs(document, command.out, command.dpi);
+            qt::WriteDocumentPngs(engine::run::RenderReport(*report, {}, LocaleLayoutSettings()),
+                                  command.out, command.dpi);
         }
         return 0;
 #else

@@ -2,18 +2,23 @@
 // and writes pages as PNG images and PDF documents.
 #include "ui/qt/PagePainter.h"
 #include "engine/AtomicFile.h"
+#include "engine/core/EngineError.h"
 #include "tests/viewer/Pages.h"
+#include "ui/qt/PdfPages.h"
 
 #include <QFontInfo>
 #include <QImageReader>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
+#include <string_view>
 #include <unistd.h>
+#include <vector>
 
 namespace foliant::test {
 namespace {
@@ -330,6 +335,125 @@ TEST_F(PageFiles, PdfHasOnePageOfTheRightSizePerPageAndRealText) {
     EXPECT_NE(pdf.find("/ToUnicode"), std::string::npos);
     EXPECT_NE(pdf.find("DejaVuSans"), std::string::npos);
     EXPECT_EQ(pdf.find("/Subtype /Image"), std::string::npos);
+}
+
+// `count` pages of 400 fills in scattered places and colours: a PDF that compresses poorly, so
+// that it goes out in several pieces before it is finished, and that is quick to paint.
+page::Document ScatteredPages(int count) {
+    page::Document document;
+    document.title = "Scattered";
+    unsigned seed = 1;
+    const auto next = [&seed](unsigned range) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 8) % range);
+    };
+    for (int i = 1; i <= count; ++i) {
+        page::Page p;
+        p.number = i;
+        for (int k = 0; k < 400; ++k) {
+            page::Fill fill;
+            fill.rect = {next(12000), next(15000), next(2000) + 1, next(2000) + 1};
+            fill.colour = {static_cast<std::uint8_t>(next(256)),
+                           static_cast<std::uint8_t>(next(256)),
+                           static_cast<std::uint8_t>(next(256))};
+            p.items.emplace_back(fill);
+        }
+        document.pages.push_back(std::move(p));
+    }
+    return document;
+}
+
+// The pieces a PDF was written in; writing piece `failAt` (1-based; 0 never) fails.
+struct Pieces {
+    std::vector<std::string> written;
+    std::size_t failAt = 0;
+    engine::ChunkWriter Writer() {
+        return [this](std::string_view piece) {
+            if (written.size() + 1 == failAt) {
+                throw engine::EngineError("the disk is full");
+            }
+            written.emplace_back(piece);
+        };
+    }
+};
+
+TEST(PdfPages, PagesGoOutAsTheyAreAddedAndMakeOneWholePdf) {
+    const page::Document document = ScatteredPages(12);
+    Pieces out;
+    qt::PdfPages pdf(out.Writer(), "r.pdf", document.title);
+    std::size_t atHalf = 0;
+    for (const auto& p : document.pages) {
+        pdf.Add(p);
+        if (p.number == 6) {
+            atHalf = out.written.size();
+        }
+    }
+    const std::size_t beforeFinish = out.written.size();
+    pdf.Finish();
+    EXPECT_GT(atHalf, 0u) << "nothing was written while pages were still coming";
+    EXPECT_GT(beforeFinish, atHalf);
+
+    std::string file;
+    for (const auto& piece : out.written) {
+        file += piece;
+    }
+    EXPECT_EQ(file.rfind("%PDF-1.", 0), 0u);
+    EXPECT_NE(file.find("/Count 12\n"), std::string::npos);
+    EXPECT_EQ(MediaBoxes(file).size(), 12u);
+    EXPECT_EQ(file.substr(file.size() - 6), "%%EOF\n");
+}
+
+TEST(PdfPages, AWriteThatFailsMidwayStopsTheExportWithItsOwnError) {
+    const page::Document document = ScatteredPages(12);
+    Pieces out;
+    out.failAt = 2;
+    int added = 0;
+    {
+        qt::PdfPages pdf(out.Writer(), "r.pdf", document.title);
+        try {
+            for (const auto& p : document.pages) {
+                pdf.Add(p);
+                ++added;
+            }
+            pdf.Finish();
+            FAIL() << "the failed write went unnoticed";
+        } catch (const engine::EngineError& e) {
+            EXPECT_EQ(e.Description(), "the disk is full");
+        }
+    } // left unfinished: writes nothing more
+    EXPECT_LT(added, 12) << "pages went on being painted after the write failed";
+    EXPECT_EQ(out.written.size(), 1u);
+}
+
+TEST_F(PageFiles, AReportThatFailsMidwayLeavesTheEarlierPdfAndItsErrorAsTheyWere) {
+    const fs::path pdf = dir / "r.pdf";
+    qt::WriteDocumentPdf(NumberedPages(1), pdf.string());
+    const std::string before = Slurp(pdf);
+    const page::Document document = ScatteredPages(12);
+    try {
+        qt::WritePdf(pdf.string(), "Scattered", [&](qt::PdfPages& pages) {
+            for (const auto& p : document.pages) {
+                pages.Add(p);
+            }
+            throw engine::EngineError("The database has gone.");
+        });
+        FAIL() << "the failed run went unnoticed";
+    } catch (const engine::EngineError& e) {
+        EXPECT_EQ(e.Description(), "The database has gone.") << "not taken for a write failure";
+    }
+    // The disk fails once the PDF is partly written.
+    engine::SetWriteFailureForTesting(engine::WriteFailure::Write);
+    try {
+        qt::WriteDocumentPdf(document, pdf.string());
+        FAIL() << "the failed write went unnoticed";
+    } catch (const ExportError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("Cannot write the PDF " + pdf.string() + ": ", 0), 0u)
+            << e.what();
+    }
+    engine::SetWriteFailureForTesting(std::nullopt);
+    EXPECT_EQ(Slurp(pdf), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1)
+        << "no temporary files are left";
 }
 
 } // namespace

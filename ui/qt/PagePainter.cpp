@@ -5,15 +5,14 @@
 
 #include <QBuffer>
 #include <QFontMetricsF>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
+#include <functional>
 #include <iterator>
 
 namespace foliant::qt {
@@ -41,11 +40,33 @@ double MinimumStroke(const QPainter& painter) {
 
 } // namespace
 
-void SaveFile(const std::string& path, const QByteArray& bytes, const std::string& what) {
+void SaveFile(const std::string& path,
+              const std::function<void(const engine::ChunkWriter&)>& produce,
+              const std::string& what) {
+    bool writeFailed = false;
+    std::exception_ptr making; // a failure making the contents rather than writing them
     try {
-        engine::WriteFileAtomically(
-            path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        engine::WriteFileAtomically(path, [&](const engine::ChunkWriter& write) {
+            try {
+                produce([&](std::string_view piece) {
+                    try {
+                        write(piece);
+                    } catch (...) {
+                        writeFailed = true;
+                        throw;
+                    }
+                });
+            } catch (...) {
+                if (!writeFailed) {
+                    making = std::current_exception();
+                }
+                throw;
+            }
+        });
     } catch (const engine::EngineError& e) {
+        if (making) {
+            std::rethrow_exception(making);
+        }
         // The reason is what follows the file's name ("cannot create a temporary file in …").
         std::string reason = e.Description();
         if (const auto at = reason.find(path + ": "); at != std::string::npos) {
@@ -56,6 +77,15 @@ void SaveFile(const std::string& path, const QByteArray& bytes, const std::strin
         }
         throw ExportError("Cannot write " + what + path + ": " + reason + ".");
     }
+}
+
+void SaveFile(const std::string& path, const QByteArray& bytes, const std::string& what) {
+    SaveFile(
+        path,
+        [&](const engine::ChunkWriter& write) {
+            write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        },
+        what);
 }
 
 QFont QtFontFor(const page::Font& font) {
@@ -263,56 +293,6 @@ std::vector<std::string> WriteDocumentPngs(const page::Document& document, const
         WritePagePng(document.pages[static_cast<std::size_t>(i)], names.back(), dpi);
     }
     return names;
-}
-
-namespace {
-
-QPageSize PageSizeOf(const page::Page& page) {
-    // A twip is a twentieth of a point.
-    return QPageSize(QSizeF(page.width / 20.0, page.height / 20.0), QPageSize::Point, QString(),
-                     QPageSize::ExactMatch);
-}
-
-} // namespace
-
-void WriteDocumentPdf(const page::Document& document, const std::string& path) {
-    if (document.pages.empty()) {
-        throw ExportError("Cannot write " + path + ": the report has no pages.");
-    }
-    // The PDF is made in memory and then replaces the file whole, so a failed export leaves
-    // an earlier file as it was.
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QPdfWriter writer(&buffer);
-    writer.setTitle(QString::fromStdString(document.title));
-    writer.setCreator(QStringLiteral("Foliant"));
-    writer.setResolution(static_cast<int>(kTwipsPerInch));
-    writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Point);
-    writer.setPageSize(PageSizeOf(document.pages.front()));
-    QPainter painter;
-    if (!painter.begin(&writer)) {
-        throw ExportError("Cannot write the PDF " + path + ": the PDF could not be started.");
-    }
-    const double scale = writer.resolution() / kTwipsPerInch;
-    bool first = true;
-    for (const auto& page : document.pages) {
-        if (!first) {
-            writer.setPageSize(PageSizeOf(page));
-            if (!writer.newPage()) {
-                painter.end();
-                throw ExportError("Cannot write the PDF " + path + ": page " +
-                                  std::to_string(page.number) + " could not be started.");
-            }
-        }
-        first = false;
-        PaintPageAt(painter, page, scale);
-    }
-    if (!painter.end()) {
-        throw ExportError("Cannot write the PDF " + path + ": the PDF could not be finished.");
-    }
-    buffer.close();
-    SaveFile(path, bytes, "the PDF ");
 }
 
 } // namespace foliant::qt

@@ -4,6 +4,7 @@
 // (PNG) and into PDF files. Every item is placed at the twip position the model gives it; a
 // painter only maps twips to the device and the model's font families to installed faces.
 
+#include "engine/AtomicFile.h"
 #include "engine/page/Painter.h"
 
 #include <QByteArray>
@@ -11,6 +12,7 @@
 #include <QImage>
 #include <QString>
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -61,6 +63,13 @@ QImage RenderPageImage(const engine::page::Page& page, double dpi = 150);
 // fails). Throws ExportError: "Cannot write <what><path>: <reason>.".
 void SaveFile(const std::string& path, const QByteArray& bytes, const std::string& what = {});
 
+// The same with the contents made piece by piece by `produce`, each piece handed to the writer
+// it is given as soon as it is made. A failure of that writer, whenever `produce` lets it
+// through, throws ExportError as above; anything else `produce` throws goes on as it is.
+void SaveFile(const std::string& path,
+              const std::function<void(const engine::ChunkWriter&)>& produce,
+              const std::string& what);
+
 // Writes one page as a PNG file. Throws ExportError when the file cannot be written.
 void WritePagePng(const engine::page::Page& page, const std::string& path, double dpi = 150);
 
@@ -75,9 +84,5 @@ std::string PngPageFileName(const std::string& out, int number, int count);
 // empty or names a folder.
 std::vector<std::string> WriteDocumentPngs(const engine::page::Document& document,
                                            const std::string& out, double dpi = 150);
-
-// Writes the document as a PDF: one PDF page per page, each the page's own size, text as
-// text. Throws ExportError when the file cannot be written or the document has no pages.
-void WriteDocumentPdf(const engine::page::Document& document, const std::string& path);
 
 } // namespace foliant::qt

@@ -7,6 +7,7 @@
 #include "engine/page/TextPainter.h"
 #include "preview/CsvExport.h"
 #include "ui/qt/PagePainter.h"
+#include "ui/qt/PdfPages.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
