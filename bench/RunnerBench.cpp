@@ -1,7 +1,8 @@
 // The runner's speed and memory over a generated database of 1,000,000 orders, measured
 // against SQLite computing the same groups and sums with one GROUP BY query in this process,
 // the time to lay out (and paint as text) the first 700 pages of a 10,000-record listing, and
-// the memory and time to export every page of listings of 100,000 and 1,000,000 records.
+// the memory and time to export every page of listings of 100,000 and 1,000,000 records, and
+// how the runner's time grows from 10,000 to 10,000,000 orders.
 //
 // The databases are generated once, deterministically, into the build folder. Figures:
 //   runner_vs_sqlite  the runner's time divided by SQLite's (same selection, same groups)
@@ -127,9 +128,9 @@ void Check(int rc, sqlite3* db, const char* what) {
     }
 }
 
-// Writes the orders database to partial. wide: each row also carries a 200-character note that
-// no report reads.
-void MakeOrders(const std::string& partial, bool wide) {
+// Writes the orders database to partial: count orders, the first ones the same whatever the
+// count. wide: each row also carries a 200-character note that no report reads.
+void MakeOrders(const std::string& partial, bool wide, int count = kOrders) {
     sqlite3* db = nullptr;
     Check(sqlite3_open(partial.c_str(), &db), db, "open");
     Check(sqlite3_exec(db,
@@ -151,7 +152,7 @@ void MakeOrders(const std::string& partial, bool wide) {
     Lcg random;
     char text[64];
     const std::string note(200, 'n');
-    for (int id = 1; id <= kOrders; ++id) {
+    for (int id = 1; id <= count; ++id) {
         sqlite3_bind_int(insert, 1, id);
         std::snprintf(text, sizeof text, "Region %02u", random.Next() % kRegions + 1);
         sqlite3_bind_text(insert, 2, text, -1, SQLITE_TRANSIENT);
@@ -179,6 +180,13 @@ std::string OrdersDatabase(bool wide) {
     return foliant::bench::MadeOnce(
         wide ? "orders-wide-v1.db" : "orders-v1.db",
         [wide](const std::string& partial) { MakeOrders(partial, wide); });
+}
+
+// Ten times as many orders, for the last point of the scaling curve (about 500 MB).
+std::string TenMillionOrdersDatabase() {
+    return foliant::bench::MadeOnce("orders-10m-v1.db", [](const std::string& partial) {
+        MakeOrders(partial, false, 10 * kOrders);
+    });
 }
 
 // Regions, then customers within them; per group the sum, average and median of the amount
@@ -435,17 +443,31 @@ BENCHMARK(BM_BytesPerKeptNumber)->Iterations(1)->UseManualTime()->Unit(benchmark
 
 // ---------------------------------------------------------------------------------------------
 // Scaling: the benchmark report over the first n orders, against SQLite over the same orders.
+// ns_per_order stays flat on a linear curve (it grows with log n where records are sorted).
 
-void BM_RunnerScaling(benchmark::State& state) {
+void Scaling(benchmark::State& state, const std::string& db) {
     const long long orders = state.range(0);
-    RunnerAgainstSqlite(state, OrdersDatabase(false), true, 2, orders);
+    RunnerAgainstSqlite(state, db, true, 2, orders);
     state.counters["orders"] = static_cast<double>(orders);
+    state.counters["ns_per_order"] =
+        state.counters["runner_ms"] * 1e6 / static_cast<double>(orders);
+}
+void BM_RunnerScaling(benchmark::State& state) {
+    Scaling(state, OrdersDatabase(false));
+}
+void BM_RunnerScaling_TenMillion(benchmark::State& state) {
+    Scaling(state, TenMillionOrdersDatabase());
 }
 BENCHMARK(BM_RunnerScaling)
     ->Arg(10'000)
     ->Arg(100'000)
     ->Arg(1'000'000)
     ->Iterations(3)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RunnerScaling_TenMillion)
+    ->Arg(10'000'000)
+    ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 

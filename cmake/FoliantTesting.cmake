@@ -15,9 +15,9 @@ function(foliant_add_test)
     foliant_warnings(${T_NAME})
     # A test program compiles as a few large units rather than one per file: most of the cost
     # of a test file is the test framework's headers, compiled once per unit.
-    # (A fixture in a file's anonymous namespace is then "in another file" to GCC's
-    # subobject-linkage check, which is meant for headers.)
     set_target_properties(${T_NAME} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 6)
+    # In a shared unit a fixture in a file's anonymous namespace is "in another file" to GCC's
+    # subobject-linkage check, which is meant for headers.
     if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
         target_compile_options(${T_NAME} PRIVATE -Wno-subobject-linkage)
     endif()
