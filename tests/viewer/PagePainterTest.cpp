@@ -7,9 +7,11 @@
 #include "ui/qt/PdfPages.h"
 
 #include <QFontInfo>
+#include <QFontMetricsF>
 #include <QImageReader>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -106,6 +108,49 @@ TEST(QtPagePainter, TextWiderThanItsBoxIsNarrowedNotCut) {
     EXPECT_GE(ink.left(), 100);
     EXPECT_LE(ink.right(), 160);
     EXPECT_GE(ink.width(), 54) << "the whole text is there, squeezed into the box";
+}
+
+// Only text whose marks stay well inside its box may go unclipped: an italic f reaches past
+// its advance, so a box exactly as wide as the advance must still cut it.
+TEST(QtPagePainter, MarksBeyondTheBoxAreCutEvenWhenTheTextFits) {
+    page::Font italic;
+    italic.size = 600;
+    italic.italic = true;
+    const double advance = QFontMetricsF(qt::QtFontFor(italic)).horizontalAdvance("ff");
+    const int width = static_cast<int>(std::ceil(advance));
+    page::Page p = Sheet();
+    p.items.emplace_back(Text("ff", {200, 200, width, 720}, HorizontalAlignment::Left, italic));
+    p.items.emplace_back(Text("ff", {200, 1400, 2000, 720}, HorizontalAlignment::Left, italic));
+    const QImage image = Render(p);
+
+    const int boxRight = (200 + width) / 10;
+    const QRect free = InkBounds(image, QRect(0, 140, 288, 72), Dark);
+    ASSERT_GT(free.right(), boxRight + 1) << "the face's f does not reach past its advance";
+    const QRect cut = InkBounds(image, QRect(0, 20, 288, 72), Dark);
+    ASSERT_FALSE(cut.isNull());
+    EXPECT_LE(cut.right(), boxRight);
+}
+
+// Runs in a row that change font are each measured in their own: bold, plain and bold again,
+// right-aligned, all end at the box's edge.
+TEST(QtPagePainter, RunsThatChangeFontAreEachPlacedByTheirOwnWidth) {
+    page::Font bold;
+    bold.bold = true;
+    page::Page p = Sheet();
+    for (int row = 0; row < 3; ++row) {
+        p.items.emplace_back(Text("Wide words", {200, 400 + row * 400, 2000, 240},
+                                  HorizontalAlignment::Right, row == 1 ? page::Font{} : bold));
+    }
+    const QImage image = Render(p);
+    std::vector<QRect> inks;
+    for (int row = 0; row < 3; ++row) {
+        inks.push_back(InkBounds(image, QRect(0, 30 + row * 40, 288, 40), Dark));
+        ASSERT_FALSE(inks.back().isNull()) << "row " << row;
+        EXPECT_LE(inks.back().right(), 220) << "row " << row;
+        EXPECT_GE(inks.back().right(), 216) << "row " << row;
+    }
+    EXPECT_GT(inks[0].width(), inks[1].width() + 3) << "bold is wider than plain";
+    EXPECT_EQ(inks[0], inks[2].translated(0, -80));
 }
 
 TEST(QtPagePainter, FillsBoxesAndLinesInTheirColoursAndPlaces) {

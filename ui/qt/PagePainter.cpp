@@ -139,42 +139,89 @@ void QtPagePainter::DrawLine(const page::Line& line) {
     painter_.restore();
 }
 
+QtPagePainter::Measure QtPagePainter::Face::Measured(const QString& text) {
+    constexpr qsizetype kMostTexts = 20000; // a bound on the memory a long export keeps
+    if (const auto found = measured.constFind(text); found != measured.cend()) {
+        return *found;
+    }
+    if (measured.size() >= kMostTexts) {
+        measured.clear();
+    }
+    const Measure measure{metrics.horizontalAdvance(text), metrics.boundingRect(text)};
+    measured.insert(text, measure);
+    return measure;
+}
+
+QtPagePainter::Face& QtPagePainter::FaceFor(const page::Font& font) {
+    constexpr std::size_t kMostFaces = 32;
+    for (auto& [known, face] : faces_) {
+        if (known == font) {
+            return *face;
+        }
+    }
+    if (faces_.size() >= kMostFaces) {
+        faces_.clear();
+    }
+    faces_.emplace_back(font, std::make_unique<Face>(QtFontFor(font)));
+    return *faces_.back().second;
+}
+
+// Whether every mark of the run, filling `ink` where it is drawn, lies inside `clip` with two
+// device pixels to spare, so that clipping to it would change no pixel. An underline is no
+// glyph's mark, so underlined runs are always clipped.
+bool QtPagePainter::InkWithin(const page::TextRun& run, const QRectF& ink,
+                              const QRectF& clip) const {
+    if (run.font.underline) {
+        return false;
+    }
+    const double spare = 2 * MinimumStroke(painter_);
+    return clip.adjusted(spare, spare, -spare, -spare).contains(ink);
+}
+
 void QtPagePainter::DrawText(const page::TextRun& run) {
     if (run.text.empty() || run.box.width <= 0) {
         return;
     }
     const QString text =
         QString::fromUtf8(run.text.data(), static_cast<qsizetype>(run.text.size()));
-    const QFont font = QtFontFor(run.font);
-    const QFontMetricsF metrics(font);
-    const double natural = metrics.horizontalAdvance(text);
+    Face& face = FaceFor(run.font);
+    const Measure measure = face.Measured(text);
+    const double natural = measure.advance;
     const QRectF box = ToQt(run.box);
 
     // The line is 1.2 of the font size high, at the top of the box, with the face's ascent
     // and descent centred in it.
     const double lineHeight = run.font.size * 1.2;
+    const double ascent = face.metrics.ascent();
     const double baseline =
-        box.top() + (lineHeight - (metrics.ascent() + metrics.descent())) / 2 + metrics.ascent();
+        box.top() + (lineHeight - (ascent + face.metrics.descent())) / 2 + ascent;
+    const QRectF clip(box.left(), box.top(), box.width(), std::max(box.height(), lineHeight));
 
-    painter_.save();
-    painter_.setClipRect(
-        QRectF(box.left(), box.top(), box.width(), std::max(box.height(), lineHeight)),
-        Qt::IntersectClip);
-    painter_.setFont(font);
+    painter_.setFont(face.font);
     painter_.setPen(ToQt(run.colour));
     if (natural > box.width()) {
+        painter_.save();
+        painter_.setClipRect(clip, Qt::IntersectClip);
         painter_.translate(box.left(), baseline);
         painter_.scale(box.width() / natural, 1.0);
         painter_.drawText(QPointF(0, 0), text);
-    } else {
-        double x = box.left();
-        if (run.align == engine::HorizontalAlignment::Right) {
-            x = box.right() - natural;
-        } else if (run.align == engine::HorizontalAlignment::Centre) {
-            x = box.left() + (box.width() - natural) / 2;
-        }
-        painter_.drawText(QPointF(x, baseline), text);
+        painter_.restore();
+        return;
     }
+    double x = box.left();
+    if (run.align == engine::HorizontalAlignment::Right) {
+        x = box.right() - natural;
+    } else if (run.align == engine::HorizontalAlignment::Centre) {
+        x = box.left() + (box.width() - natural) / 2;
+    }
+    const QPointF origin(x, baseline);
+    if (InkWithin(run, measure.ink.translated(origin), clip)) {
+        painter_.drawText(origin, text);
+        return;
+    }
+    painter_.save();
+    painter_.setClipRect(clip, Qt::IntersectClip);
+    painter_.drawText(origin, text);
     painter_.restore();
 }
 

@@ -9,12 +9,16 @@
 
 #include <QByteArray>
 #include <QFont>
+#include <QFontMetricsF>
+#include <QHash>
 #include <QImage>
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QPainter;
@@ -37,6 +41,12 @@ QFont QtFontFor(const engine::page::Font& font);
 // run wider than its box (real faces are not exactly as wide as the layout's metric model) is
 // narrowed to fit rather than cut. Boxes are stroked inside their rectangle; lines are drawn
 // with flat ends, centred on their coordinates.
+//
+//
+// A run whose every mark lies well inside its box is drawn without a clip: clipping it would
+// change nothing, and each clip costs a PDF a new graphics state. The painter keeps the faces
+// of the fonts it drew with and what it measured in them, as runs repeat (headings, names,
+// small numbers) and measuring a text costs as much as drawing it.
 class QtPagePainter : public engine::page::Painter {
 public:
     explicit QtPagePainter(QPainter& painter) : painter_(painter) {}
@@ -48,7 +58,23 @@ public:
     void DrawText(const engine::page::TextRun& run) override;
 
 private:
+    // A text's advance, and the box its marks fill when drawn at (0, 0).
+    struct Measure {
+        double advance = 0;
+        QRectF ink;
+    };
+    struct Face {
+        explicit Face(QFont qtFont) : font(std::move(qtFont)), metrics(font) {}
+        Measure Measured(const QString& text);
+        QFont font;
+        QFontMetricsF metrics;
+        QHash<QString, Measure> measured;
+    };
+    Face& FaceFor(const engine::page::Font& font);
+    bool InkWithin(const engine::page::TextRun& run, const QRectF& ink, const QRectF& clip) const;
+
     QPainter& painter_;
+    std::vector<std::pair<engine::page::Font, std::unique_ptr<Face>>> faces_;
 };
 
 // Paints a whole page (white sheet and items) with `painter`, its coordinates scaled so that

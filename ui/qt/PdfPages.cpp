@@ -92,6 +92,7 @@ struct PdfPages::Output {
     ChunkDevice device;
     QPdfWriter writer;
     QPainter painter;
+    QtPagePainter pagePainter{painter};
 };
 
 PdfPages::PdfPages(engine::ChunkWriter write, std::string path, const std::string& title)
@@ -110,13 +111,17 @@ void PdfPages::Add(const page::Page& page) {
         if (!out_->painter.begin(&out_->writer)) {
             throw ExportError("Cannot write the PDF " + path_ + ": the PDF could not be started.");
         }
+        out_->painter.setRenderHint(QPainter::Antialiasing, true);
+        out_->painter.setRenderHint(QPainter::TextAntialiasing, true);
     } else if (!out_->writer.newPage()) {
         throw ExportError("Cannot write the PDF " + path_ + ": page " +
                           std::to_string(page.number) + " could not be started.");
     }
     ++pages_;
     out_->device.Check();
-    PaintPageAt(out_->painter, page, out_->writer.resolution() / kTwipsPerInch);
+    // One device unit is a twip, and the PDF's page is the page itself: nothing needs clipping
+    // to it.
+    page::PaintPage(page, out_->pagePainter);
 }
 
 void PdfPages::Finish() {
