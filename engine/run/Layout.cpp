@@ -106,15 +106,13 @@ public:
         Start();
         Walk(run_.tree->Root());
         Finish();
-        const std::string total = std::to_string(document_.pages.size());
-        for (const auto& [pageIndex, itemIndex, kind] : deferred_) {
-            auto& run = std::get<page::TextRun>(document_.pages[pageIndex].items[itemIndex]);
-            run.text = kind == Deferred::TotalPageCount
-                           ? total
-                           : "Page " + std::to_string(pageIndex + 1) + " of " + total;
-        }
+        FillPageCounts(document_.pages.size());
         return std::move(document_);
     }
+
+    // Streaming a report that shows the page count: its number of pages, found by an earlier
+    // pass, fills each page's count before the page is handed over.
+    void KnowPageCount(std::size_t pages) { knownPages_ = pages; }
 
     // Laying out while the run reads (a report without groups): the first page, then each
     // record as it is read (the run's only stored row), then the report footer. Each page
@@ -316,9 +314,25 @@ private:
             Place(Render(*s));
         }
         if (sink_) {
+            if (knownPages_) {
+                FillPageCounts(*knownPages_);
+            }
+            deferred_.clear(); // they stand on the page handed over
             sink_(std::move(document_.pages.back()));
             document_.pages.pop_back();
             ++pagesSent_;
+        }
+    }
+
+    // The page counts on the pages held, out of total pages.
+    void FillPageCounts(std::size_t total) {
+        const std::string of = std::to_string(total);
+        for (const auto& [pageIndex, itemIndex, kind] : deferred_) {
+            auto& run = std::get<page::TextRun>(document_.pages[pageIndex].items[itemIndex]);
+            const std::size_t number = pagesSent_ + pageIndex + 1;
+            run.text = kind == Deferred::TotalPageCount
+                           ? of
+                           : "Page " + std::to_string(number) + " of " + of;
         }
     }
 
@@ -778,6 +792,7 @@ private:
     std::map<const FieldDefinition*, SummaryAccumulator> running_;
     std::map<const ReportObject*, int> objectIndex_;
     std::vector<Pending> deferred_;
+    std::optional<std::size_t> knownPages_;
     int contentWidth_ = 0;
     std::vector<int> columnEdges_;
     std::vector<OpenGroup> openGroups_;
@@ -883,13 +898,20 @@ void RenderReportPages(const Report& report, const RunOptions& options,
     if (listener.Done()) {
         return;
     }
-    if (ShowsPageCount(report)) {
-        for (auto& p : LayOutReport(run, settings).pages) {
-            sink(std::move(p));
-        }
-        return;
+    // A report that shows the page count is laid out twice, so that its pages still stream:
+    // once to count them, then with the count known. Both passes print the same time.
+    LayoutSettings fixed = settings;
+    if (!fixed.printTime) {
+        fixed.printTime = LocalTimeNow();
     }
-    Layouter layouter(run, settings);
+    Layouter layouter(run, fixed);
+    if (ShowsPageCount(report)) {
+        std::size_t pages = 0;
+        Layouter counting(run, fixed);
+        counting.Stream([&pages](page::Page&&) { ++pages; });
+        counting.Run();
+        layouter.KnowPageCount(pages);
+    }
     layouter.Stream(sink);
     layouter.Run();
 }

@@ -68,7 +68,7 @@ using PageSink = std::function<void(page::Page&&)>;
 // long report does not hold all its pages. A report without groups, whose grand totals and
 // record fields stand only in the details and the report footer, is laid out while its
 // records are read, so that it never holds all its records either. A report that shows the
-// total page count is laid out whole before its first page is handed over.
+// total page count is laid out twice: once to count its pages, then handing them over.
 FOLIANT_ENGINE_API void RenderReportPages(const Report& report, const RunOptions& options,
                                           const LayoutSettings& settings, const PageSink& sink);
 

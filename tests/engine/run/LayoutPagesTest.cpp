@@ -101,6 +101,7 @@ TEST_F(LayoutPagesTest, ReportsThatNeedTheWholeRunGiveTheSamePagesAfterIt) {
     // A page count, a grand total above the records, a group: each known only at the end.
     const auto variants = std::vector<std::function<void()>>{
         [&] { report->FindSection("PF")->PlaceFieldObject("PageNofM", 2000, 0); },
+        [&] { report->FindSection("PH")->PlaceFieldObject("TotalPageCount", 3000, 0); },
         [&] { report->FindSection("RH")->PlaceSummaryObject("{T.V}", 6, 3000, 0); },
         [&] {
             report->InsertGroup(0, report->LookupFieldDefinition("{T.G}"),
