@@ -21,8 +21,6 @@ namespace page = engine::page;
 
 namespace {
 
-constexpr double kTwipsPerInch = 1440.0;
-
 QColor ToQt(const page::Colour& c) {
     return QColor(c.red, c.green, c.blue);
 }

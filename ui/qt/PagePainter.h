@@ -25,6 +25,9 @@ class QPainter;
 
 namespace foliant::qt {
 
+// The engine's pages measure in twips, a 1440th of an inch.
+inline constexpr double kTwipsPerInch = 1440.0;
+
 // Writing an image or PDF failed; the text names the file and the reason.
 class ExportError : public std::runtime_error {
 public:

@@ -18,8 +18,6 @@ namespace page = engine::page;
 
 namespace {
 
-constexpr double kTwipsPerInch = 1440.0;
-
 // The PDF writer's output: gathers its many small writes into pieces of 32 KB for the
 // chunk writer, and keeps the chunk writer's failure instead of letting it unwind through Qt.
 class ChunkDevice final : public QIODevice {
