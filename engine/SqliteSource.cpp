@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <thread>
 
 namespace foliant::engine {
 
@@ -243,6 +244,7 @@ public:
             throw EngineError("Cannot open the database " + path + ": " +
                               (conn_.db ? sqlite3_errmsg(conn_.db) : "out of memory") + ".");
         }
+        sqlite3_limit(conn_.db, SQLITE_LIMIT_WORKER_THREADS, SqliteSortThreads());
     }
 
     const formula::SqlDialect& Dialect() const override { return formula::SqliteDialect(); }
@@ -376,6 +378,11 @@ private:
 };
 
 } // namespace
+
+int SqliteSortThreads() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores > 1 ? static_cast<int>(cores - 1) : 0;
+}
 
 std::unique_ptr<SourceConnection> ConnectSqlite(const std::string& path) {
     return std::make_unique<SqliteSourceConnection>(path);

@@ -3,6 +3,7 @@
 // SQLite database files as data sources: their schema, and connections for a run.
 
 #include "engine/DataSource.h"
+#include "engine/core/Api.h"
 
 #include <memory>
 #include <string>
@@ -13,7 +14,12 @@ namespace foliant::engine {
 // column order, links from foreign keys). Throws EngineError naming the file.
 std::shared_ptr<DataSource> ReadSqliteSchema(const std::string& path);
 
-// A read-only connection to the file. Throws EngineError naming the file.
+// The helper threads SQLite may start for one sort on a run's connection: the machine's other
+// cores. Sorting the records into their groups is most of a grouped run's time.
+FOLIANT_ENGINE_API int SqliteSortThreads();
+
+// A read-only connection to the file, sorting with SqliteSortThreads() helpers. Throws
+// EngineError naming the file.
 std::unique_ptr<SourceConnection> ConnectSqlite(const std::string& path);
 
 } // namespace foliant::engine

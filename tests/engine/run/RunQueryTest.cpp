@@ -153,5 +153,43 @@ TEST_F(RunQueryTest, TablesWithoutRowidsRunToo) {
     EXPECT_EQ(result.query.sql.find("rowid"), std::string::npos);
 }
 
+TEST_F(RunQueryTest, ASortTooBigForMemoryKeepsEachGroupsRecordsInStoredOrder) {
+    // Keys written in scattered order and wide enough that SQLite sorts them in several runs
+    // and merges those, on helper threads where the machine has cores to spare.
+    const auto path = test::MakeDatabase(
+        dir.File("big.db"),
+        "CREATE TABLE Big (Id INTEGER PRIMARY KEY, Region TEXT, Qty INT);"
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 120000) "
+        "INSERT INTO Big SELECT i, printf('region %05d, padded to widen the sort', "
+        "(i * 7919) % 4000), i % 13 FROM n;");
+    const auto r = Report::CreateOverDatabase(path);
+    r->InsertGroup(0, r->LookupFieldDefinition("{Big.Region}"), GroupCondition::EachValue,
+                   GroupOrder::Ascending);
+    const auto id = r->LookupFieldDefinition("{Big.Id}");
+    r->FindSection("D")->PlaceFieldObject("{Big.Id}", 0, 0);
+    const auto sum = r->FindSection("GF1")
+                         ->PlaceSummaryObject("{Big.Qty}", SummaryOperation::Sum, 0, 0)
+                         ->field();
+    const auto result = run::RunReport(*r);
+
+    const auto rows = test::QueryRows(
+        path, "SELECT Region, sum(Qty), count(*) FROM Big GROUP BY Region ORDER BY Region");
+    const auto& root = result.tree->Root();
+    ASSERT_EQ(root.children.size(), rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const auto& group = *root.children[i];
+        ASSERT_EQ(group.key, rows[i][0]);
+        EXPECT_TRUE(test::SameValue(result.SummaryValue({&root, &group}, *sum), rows[i][1]));
+        ASSERT_EQ(static_cast<std::int64_t>(group.records.size()),
+                  std::get<std::int64_t>(rows[i][2]));
+        std::int64_t last = 0;
+        for (const auto record : group.records) {
+            const auto next = std::get<std::int64_t>(result.StoredValue(record, *id));
+            ASSERT_GT(next, last) << "in " << test::Show(group.key);
+            last = next;
+        }
+    }
+}
+
 } // namespace
 } // namespace foliant::engine
