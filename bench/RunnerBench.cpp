@@ -272,7 +272,7 @@ void RunnerAgainstSqlite(benchmark::State& state, const std::string& path, bool 
     long long groups = 0;
     for (auto _ : state) {
         long long sqlGroups = 0;
-        const auto t = Clock::now();
+        const auto threadedStart = Clock::now();
         benchmark::DoNotOptimize(
             SqliteGroupBy(path, minQty, maxId, SqliteSortThreads(), &sqlGroups));
         const auto t0 = Clock::now();
@@ -292,7 +292,7 @@ void RunnerAgainstSqlite(benchmark::State& state, const std::string& path, bool 
         }
         const auto t2 = Clock::now();
         sqlitePeak = std::max(sqlitePeak, static_cast<long long>(sqlite3_memory_highwater(0)));
-        sqliteThreadedTime += Seconds(t0 - t);
+        sqliteThreadedTime += Seconds(t0 - threadedStart);
         sqliteTime += Seconds(t1 - t0);
         runnerTime += Seconds(t2 - t1);
         state.SetIterationTime(Seconds(t2 - t1));

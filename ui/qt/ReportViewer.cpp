@@ -1,6 +1,7 @@
 #include "ui/qt/ReportViewer.h"
 
 #include "ui/qt/PageCanvas.h"
+#include "ui/qt/PagePainter.h"
 
 #include <QAction>
 #include <QIntValidator>
@@ -24,7 +25,6 @@ namespace foliant::qt {
 namespace {
 
 constexpr double kZoomStep = 1.25; // one zoom in or out
-constexpr double kTwipsPerInch = 1440.0;
 constexpr int kPollMilliseconds = 40;
 
 } // namespace
